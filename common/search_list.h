@@ -1,0 +1,64 @@
+// The search list file ("lotwise2.ini"): one saved search per line, its readers and rewrites.
+#pragma once
+#include <cstdio>
+#include <string>
+
+constexpr int kSearchLineSize = 1024;   // the readers' line buffer: 1022 bytes and a line end
+constexpr int kDescriptionSize = 128;   // a description holds 1 to 127 bytes
+constexpr int kNumberTextSize = 32;     // a numeric field holds at most 31 bytes
+constexpr const char kSearchListName[] = "lotwise2.ini";
+constexpr const char kOldSearchListName[] = "lotwise.ini";
+
+struct SavedSearch {
+  char description[kDescriptionSize];
+  char url[kSearchLineSize];
+  int days;
+  int hours;
+  int minutes;
+  float price;
+  int TriggerMinutes() const;
+};
+
+// The six fields as texts, as the editor holds them and as the add and change forms store them.
+struct SearchTexts {
+  char description[kDescriptionSize];
+  char url[kSearchLineSize];
+  char days[kNumberTextSize];
+  char hours[kNumberTextSize];
+  char minutes[kNumberTextSize];
+  char price[kNumberTextSize];
+};
+
+// minutes + 60 * (hours + 24 * days), clamped to the int range instead of overflowing.
+int TriggerMinutes(int days, int hours, int minutes);
+
+// Reads one physical line of a text-mode file, without its line end, whatever its length.
+// Returns false at the end of the file when nothing was read. A final line without a line
+// end is returned too; hadLineEnd tells which.
+bool ReadFileLine(std::FILE* file, std::string& line, bool* hadLineEnd = nullptr);
+
+// The description: the bytes between the first and the second double quote, cut to 127 bytes.
+// rest points just behind the second quote. False when the line lacks the two quotes.
+bool SplitSearchLine(const char* line, char (&description)[kDescriptionSize], const char** rest);
+
+// "%s %d %d %d %f" behind the description: the poller's and the manager list's reading.
+bool ParseSavedSearch(const char* line, SavedSearch& out);
+// "%s %s %s %s %s": the stored texts, for the editor and the change reading.
+bool ParseSearchTexts(const char* line, SearchTexts& out);
+// The old format: description, then "%s %d %f" (URL, notify minutes, price).
+bool ParseOldSearchLine(const char* line, SavedSearch& out);
+
+// The three line forms, without the line end.
+std::string FormatAddForm(const SearchTexts& texts);
+std::string FormatChangeForm(const SearchTexts& texts);
+std::string FormatConversionForm(const SavedSearch& search);
+
+// The manager's file operations. Each opens and closes the files itself and returns false
+// when it could not do its work; a failure never leaves a stored search lost.
+bool AppendSearch(const char* listPath, const SearchTexts& texts);
+bool ReplaceSearch(const char* listPath, int lineNumber, const SearchTexts& texts);
+bool DeleteSearch(const char* listPath, int lineNumber);
+bool ConvertOldSearchList(const char* oldListPath, const char* listPath);
+
+// The temporary copy used by the rewrites: the list path with "tmp" appended.
+std::string TemporaryCopyPath(const char* listPath);

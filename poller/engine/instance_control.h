@@ -1,0 +1,28 @@
+// Instance marks and the named stop events shared with other processes.
+#pragma once
+#include <windows.h>
+
+constexpr const char kPollerMutexName[] = "Lotwise";
+constexpr const char kPassMutexName[] = "Lotwise Once";
+constexpr const char kAbortEventName[] = "Lotwise - Abort";
+constexpr const char kRunEventName[] = "Lotwise - Run";
+constexpr DWORD kStopWaitMs = 60000;
+
+// Each claims its mutex for the rest of the process and reports whether another process
+// already held it. The handle is never closed: holding it is the mark.
+bool IsPollerRunning();
+bool IsPassRunning();
+
+// The poller's own events, created (or opened) once at start-up and kept until the process ends.
+struct PollerEvents {
+  HANDLE abort = nullptr;
+  HANDLE run = nullptr;
+};
+PollerEvents CreatePollerEvents();
+const PollerEvents& CurrentPollerEvents();
+
+// Resets the abort event, then sets the run event, so a waiting stop command returns at once.
+void SignalStopped();
+
+// The stop command: this poller's events, then those of the two sibling products.
+void StopPollers();

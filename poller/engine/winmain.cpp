@@ -1,0 +1,41 @@
+// lotwise.exe entry: decides the process's mode from its command line, takes its instance mark,
+// creates the stop events and hands over to the polling loop.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "poller/dialogs/dialog_ids.h"
+#include "poller/dialogs/settings_dialog.h"
+#include "poller/engine/command_line.h"
+#include "poller/engine/instance_control.h"
+#include "poller/engine/run_poller.h"
+#include "poller/fetch/update_check.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  InitCommonControls();
+  const StartupSettings settings = ParseCommandLine(commandLine);
+
+  switch (settings.mode) {
+    case PollerMode::Settings:
+      if (DialogBoxParamA(instance, MAKEINTRESOURCEA(kSettingsDialogId), nullptr, SettingsDialogProc, 0) == -1)
+        MessageBoxA(nullptr, "Failure in creating main dialog window", "Error", MB_OK);
+      return 0;
+    case PollerMode::UpdateCheck:
+      CheckForUpdate();
+      return 0;
+    case PollerMode::Stop:
+      StopPollers();
+      return 0;
+    case PollerMode::OnePass:
+      if (IsPassRunning()) return 0;
+      break;
+    case PollerMode::Continuous:
+      if (IsPollerRunning()) {
+        MessageBoxA(nullptr, "Lotwise Already Running. Can only have one running process", "Error", MB_OK);
+        return 0;
+      }
+      break;
+  }
+
+  const PollerEvents events = CreatePollerEvents();
+  return RunPoller(settings, events.abort);
+}

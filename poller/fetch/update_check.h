@@ -1,0 +1,4 @@
+// "-u": stores the update-check page as "version.html" in the working folder.
+#pragma once
+
+void CheckForUpdate();
