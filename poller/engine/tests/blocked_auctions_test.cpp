@@ -1,0 +1,258 @@
+// The blocked auctions list on real files: pruning, matching, blocking, and failed file steps.
+#include "poller/engine/blocked_auctions.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr long long kNow = 1700000000;
+
+std::string ReadText(const char* name) {
+  std::FILE* file = std::fopen(name, "r");
+  if (!file) return "(missing)";
+  std::string text;
+  for (int c; (c = std::getc(file)) != EOF;) text.push_back(static_cast<char>(c));
+  std::fclose(file);
+  return text;
+}
+
+void WriteText(const char* name, const std::string& text) {
+  std::FILE* file = std::fopen(name, "w");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::fclose(file);
+}
+
+bool Exists(const char* name) { return fs::exists(name); }
+
+// File operations that fail on demand, one step at a time.
+struct Faults {
+  bool createTemp = false;    // "blockedauctions.txt" cannot be created
+  bool writeTemp = false;     // it is created, but writes to it fail
+  bool removeList = false;    // "blockedauctions.ini" cannot be deleted
+  bool rename = false;        // the temp file cannot be renamed
+  bool writeList = false;     // "blockedauctions.ini" cannot be created or appended to
+} faults;
+
+std::FILE* FaultyOpen(const char* name, const char* mode) {
+  const bool writing = mode[0] == 'w' || mode[0] == 'a';
+  const bool temp = std::strcmp(name, kBlockTempFileName) == 0;
+  if (writing && temp && faults.createTemp) return nullptr;
+  if (writing && !temp && faults.writeList) return nullptr;
+  if (writing && temp && faults.writeTemp) {
+    std::fclose(std::fopen(name, "w"));
+    return std::fopen(name, "r");  // every write to a read-only stream fails
+  }
+  return std::fopen(name, mode);
+}
+int FaultyRemove(const char* name) {
+  return faults.removeList && std::strcmp(name, kBlockFileName) == 0 ? -1 : std::remove(name);
+}
+int FaultyRename(const char* from, const char* to) { return faults.rename ? -1 : std::rename(from, to); }
+const BlockFileOps kFaultyOps{FaultyOpen, FaultyRemove, FaultyRename};
+
+// Each test runs in a fresh folder of its own, since the list lives in the current folder.
+class BlockedAuctions : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = fs::current_path();
+    folder_ = home_ / ("blocked_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    fs::current_path(folder_);
+    faults = Faults{};
+    log_ = std::fopen("passlog.txt", "w+");
+    ASSERT_NE(log_, nullptr);
+  }
+  void TearDown() override {
+    SetBlockFileOps(nullptr);
+    std::fclose(log_);
+    fs::current_path(home_);
+    fs::remove_all(folder_);
+  }
+  std::string Log() {
+    std::fflush(log_);
+    std::rewind(log_);
+    std::string text;
+    for (int c; (c = std::getc(log_)) != EOF;) text.push_back(static_cast<char>(c));
+    std::fseek(log_, 0, SEEK_END);  // the stream goes on being written
+    return text;
+  }
+  int Lookup(const char* id, long long now = kNow) { return IsBlocked(id, log_, now); }
+
+  fs::path home_, folder_;
+  std::FILE* log_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(BlockedAuctions, LookupPrunesByAgeAndMatchesWholeIdsExactly) {
+  struct Case {
+    const char* name;
+    std::string list;
+    const char* id;
+    int blocked;
+    std::string after;
+  } cases[] = {
+      {"just blocked", "371 1700000000\n", "371", 1, "371 1700000000\n"},
+      {"one second short of ten days", "371 1699136001\n", "371", 1, "371 1699136001\n"},
+      {"exactly ten days", "371 1699136000\n", "371", 0, ""},
+      {"stamped in the future", "371 1700000100\n", "371", 1, "371 1700000100\n"},
+      {"prefix of a blocked id", "12345 1699999999\n", "1234", 0, "12345 1699999999\n"},
+      {"blocked id is a prefix", "12345 1699999999\n", "123456", 0, "12345 1699999999\n"},
+      {"letter case differs", "abc 1699999999\n", "ABC", 0, "abc 1699999999\n"},
+      {"older duplicate pruned, younger holds", "7 1699000000\n7 1699999000\n", "7", 1, "7 1699999000\n"},
+      {"last line without line end", "1 1699999000\n2 1699999999", "2", 1, "1 1699999000\n2 1699999999\n"},
+      {"expired last line without line end", "1 1699999000\n2 1699000000", "2", 0, "1 1699999000\n"},
+      {"malformed lines dropped",
+       "junk\n\n 12345\n3 1699999999\nb notanumber\nc 99999999999\nd -\n", "3", 1, "3 1699999999\n"},
+      {"scanned as a word and a number", "  a\t+1699999999 trailing words\n", "a", 1, "a 1699999999\n"},
+      {"negative stamp is long past", "a -5\n", "a", 0, ""},
+      {"line of 255 characters kept", std::string(244, 'x') + " 1699999999\n", "x", 0,
+       std::string(244, 'x') + " 1699999999\n"},
+      {"only the first 255 characters of a line count",
+       "a 1699999999" + std::string(250, ' ') + "tail\n" + std::string(255, 'y') + " 5 1699999999\n", "5", 0,
+       "a 1699999999\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteText(kBlockFileName, c.list);
+    EXPECT_EQ(Lookup(c.id), c.blocked);
+    EXPECT_EQ(ReadText(kBlockFileName), c.after);
+    EXPECT_FALSE(Exists(kBlockTempFileName));
+  }
+  EXPECT_EQ(Log(), "") << "an existing list writes nothing to the pass log";
+}
+
+TEST_F(BlockedAuctions, WithoutAListNothingIsBlockedAndEachLookupIsLogged) {
+  EXPECT_EQ(Lookup("371"), 0);
+  EXPECT_EQ(Lookup("372"), 0);
+  EXPECT_EQ(Log(), "no blockfile\nno blockfile\n");
+  EXPECT_FALSE(Exists(kBlockFileName));
+  EXPECT_FALSE(Exists(kBlockTempFileName));
+  EXPECT_EQ(IsBlocked("371", nullptr, kNow), 0);
+}
+
+TEST_F(BlockedAuctions, ABlockLastsTenDaysFromItsLatestEntry) {
+  ASSERT_TRUE(BlockItem("371", kNow));
+  EXPECT_EQ(ReadText(kBlockFileName), "371 1700000000\n");
+  EXPECT_EQ(Lookup("371", kNow + 1), 1);
+  EXPECT_EQ(Lookup("37", kNow + 1), 0);
+  ASSERT_TRUE(BlockItem("371", kNow + 500000));  // blocked again: a second line
+  EXPECT_EQ(ReadText(kBlockFileName), "371 1700000000\n371 1700500000\n");
+  EXPECT_EQ(Lookup("371", kNow + 863999), 1);
+  EXPECT_EQ(Lookup("371", kNow + 864000), 1);
+  EXPECT_EQ(ReadText(kBlockFileName), "371 1700500000\n");
+  EXPECT_EQ(Lookup("371", kNow + 500000 + 864000), 0);
+  EXPECT_EQ(ReadText(kBlockFileName), "");
+  EXPECT_EQ(Log(), "");
+}
+
+TEST_F(BlockedAuctions, BlockingAppendsOnALineOfItsOwn) {
+  WriteText(kBlockFileName, "1 1699999999");  // last line without its line end
+  ASSERT_TRUE(BlockItem("2", kNow));
+  EXPECT_EQ(ReadText(kBlockFileName), "1 1699999999\n2 1700000000\n");
+  EXPECT_EQ(Lookup("1"), 1);
+  EXPECT_EQ(Lookup("2"), 1);
+
+  for (const std::string& bad : {std::string(), std::string("a b"), std::string("a\tb"), std::string(244, 'x')}) {
+    SCOPED_TRACE(bad);
+    EXPECT_FALSE(BlockItem(bad.c_str(), kNow));
+  }
+  EXPECT_TRUE(BlockItem(std::string(243, 'x').c_str(), kNow));
+  EXPECT_EQ(Lookup(std::string(243, 'x').c_str()), 1);
+}
+
+TEST_F(BlockedAuctions, StampsKeepAgeingAfterThe32BitCountWraps) {
+  const long long after2038 = 2147483648LL + 100;
+  ASSERT_TRUE(BlockItem("9", after2038));
+  EXPECT_EQ(ReadText(kBlockFileName), "9 -2147483548\n");
+  EXPECT_EQ(Lookup("9", after2038 + 10), 1);
+  EXPECT_EQ(Lookup("9", after2038 + 863999), 1);
+  EXPECT_EQ(Lookup("9", after2038 + 864000), 0);
+}
+
+TEST_F(BlockedAuctions, ALeftoverTempFileNeverReplacesALiveList) {
+  WriteText(kBlockTempFileName, "stale 1699999999\n");
+  WriteText(kBlockFileName, "5 1699999999\n");
+  EXPECT_EQ(Lookup("stale"), 0);
+  EXPECT_EQ(ReadText(kBlockFileName), "5 1699999999\n");
+  EXPECT_FALSE(Exists(kBlockTempFileName));
+}
+
+TEST_F(BlockedAuctions, AFailedFileStepLosesNoBlockAndTheLookupStillAnswers) {
+  struct Case {
+    const char* name;
+    Faults faults;
+    std::string listAfter;  // on disk right after the failing lookup
+    bool tempAfter;
+  } cases[] = {
+      {"temp file cannot be created", {true}, "old 1699000000\nnew 1699999000\n", false},
+      {"temp file cannot be written", {false, true}, "old 1699000000\nnew 1699999000\n", false},
+      {"list cannot be deleted", {false, false, true}, "old 1699000000\nnew 1699999000\n", false},
+      {"temp file cannot be renamed", {false, false, false, true}, "new 1699999000\n", false},
+      {"neither renamed nor rewritten", {false, false, false, true, true}, "(missing)", true},
+  };
+  SetBlockFileOps(&kFaultyOps);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteText(kBlockFileName, "old 1699000000\nnew 1699999000\n");
+    faults = c.faults;
+    EXPECT_EQ(Lookup("new"), 1);
+    EXPECT_EQ(ReadText(kBlockFileName), c.listAfter);
+    EXPECT_EQ(Exists(kBlockTempFileName), c.tempAfter);
+    EXPECT_EQ(Lookup("old"), 0);
+    EXPECT_EQ(Lookup("new"), 1) << "the list must still be found";
+    EXPECT_EQ(Log(), "");
+
+    faults = Faults{};
+    EXPECT_EQ(Lookup("new"), 1);
+    EXPECT_EQ(ReadText(kBlockFileName), "new 1699999000\n");
+    EXPECT_FALSE(Exists(kBlockTempFileName));
+    std::remove(kBlockFileName);
+  }
+}
+
+TEST_F(BlockedAuctions, BlocksGoToTheTempFileWhileItStandsInForTheList) {
+  SetBlockFileOps(&kFaultyOps);
+  WriteText(kBlockFileName, "1 1699999000\n");
+  faults.rename = faults.writeList = true;
+  EXPECT_EQ(Lookup("1"), 1);  // the list now exists only as the temp file
+  ASSERT_TRUE(BlockItem("2", kNow));
+  EXPECT_EQ(ReadText(kBlockTempFileName), "1 1699999000\n2 1700000000\n");
+  EXPECT_EQ(Lookup("2"), 1);
+  faults = Faults{};
+  EXPECT_EQ(Lookup("2"), 1);
+  EXPECT_EQ(ReadText(kBlockFileName), "1 1699999000\n2 1700000000\n");
+  EXPECT_FALSE(Exists(kBlockTempFileName));
+  EXPECT_EQ(Log(), "");
+}
+
+TEST_F(BlockedAuctions, ABlockThatCannotBeWrittenHoldsAndIsWrittenLater) {
+  SetBlockFileOps(&kFaultyOps);
+  faults = Faults{};
+  faults.writeList = true;
+  EXPECT_FALSE(BlockItem("1", kNow));
+  EXPECT_FALSE(Exists(kBlockFileName));
+  EXPECT_EQ(Lookup("1", kNow + 10), 1);
+  EXPECT_EQ(Log(), "no blockfile\n");
+  faults = Faults{};
+  EXPECT_TRUE(BlockItem("2", kNow + 20));
+  EXPECT_EQ(ReadText(kBlockFileName), "1 1700000000\n2 1700000020\n");
+
+  // A block that stays unwritten still ends after ten days.
+  faults.writeList = true;
+  std::remove(kBlockFileName);
+  EXPECT_FALSE(BlockItem("3", kNow));
+  EXPECT_EQ(Lookup("3", kNow + 863999), 1);
+  EXPECT_EQ(Lookup("3", kNow + 864000), 0);
+  faults = Faults{};
+  EXPECT_EQ(Lookup("3", kNow + 864000), 0);
+  EXPECT_FALSE(Exists(kBlockFileName)) << "an expired block is not written";
+}
