@@ -1,0 +1,34 @@
+// Path derivation from the folder setting.
+#include "manager/core/manager_paths.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/pass_log.h"
+#include "common/search_list.h"
+
+namespace {
+
+template <std::size_t N>
+bool Join(char (&out)[N], const char* folder, const char* name) {
+  const int length = std::snprintf(out, N, "%s\\%s", folder, name);
+  return length >= 0 && static_cast<std::size_t>(length) < N;
+}
+
+}  // namespace
+
+bool DerivePaths(const char* folder, ManagerPaths& paths) {
+  ManagerPaths derived;
+  // The folder must leave room for every name joined to it, not just the longest one tested.
+  const bool usable = folder && std::strlen(folder) < kManagerPathSize && Join(derived.searchList, folder, kSearchListName) &&
+                      Join(derived.oldSearchList, folder, kOldSearchListName) && Join(derived.passLog, folder, kPassLogName);
+  if (!usable) {
+    derived = ManagerPaths();
+    Join(derived.searchList, "", kSearchListName);
+    Join(derived.passLog, "", kPassLogName);
+  } else {
+    std::snprintf(derived.folder, sizeof derived.folder, "%s", folder);
+  }
+  paths = derived;
+  return usable;
+}

@@ -1,0 +1,19 @@
+// The manager's file paths, derived from the installation folder.
+#pragma once
+#include <cstddef>
+
+constexpr std::size_t kManagerPathSize = 256;
+
+// Four 256-byte buffers: the folder, the search list, the old search list and the pass log.
+struct ManagerPaths {
+  char folder[kManagerPathSize] = {};
+  char searchList[kManagerPathSize] = {};
+  char oldSearchList[kManagerPathSize] = {};
+  char passLog[kManagerPathSize] = {};
+};
+
+// Fills paths from the folder: "%s\lotwise2.ini", "%s\lotwise.ini" and "%s\lotwise.txt".
+// A null folder (the setting could not be read), or one too long for every derived path to fit
+// its buffer, leaves the defaults "\lotwise2.ini" and "\lotwise.txt" at the root of the current
+// drive with an empty folder and no old search list. Returns whether the folder was used.
+bool DerivePaths(const char* folder, ManagerPaths& paths);

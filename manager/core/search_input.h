@@ -1,0 +1,35 @@
+// What the search editor may store: its six fields checked against the search list format.
+#pragma once
+#include <string>
+
+#include "common/search_list.h"
+
+struct EditorFields {
+  std::string description;
+  std::string url;
+  std::string days;
+  std::string hours;
+  std::string minutes;
+  std::string price;
+};
+
+enum class InputProblem {
+  None,
+  EmptyField,
+  LineBreak,
+  QuoteInDescription,
+  DescriptionTooLong,
+  BlankInUrl,
+  NumberTooLong,
+  NotAWholeNumber,
+  NotAPrice,
+  LineTooLong,
+};
+
+bool HasEmptyField(const EditorFields& fields);
+// The first reason why the fields cannot be stored as a readable line, or None.
+InputProblem CheckSearchInput(const EditorFields& fields);
+// The message the editor shows for a problem (caption "Error"); null for None.
+const char* InputProblemMessage(InputProblem problem);
+// The fields as the file operations take them; only for input that passed the check.
+SearchTexts ToSearchTexts(const EditorFields& fields);
