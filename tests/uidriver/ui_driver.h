@@ -22,6 +22,9 @@ std::string WindowText(HWND window);
 std::string Text(HWND dialog, int id);
 void SetText(HWND dialog, int id, const std::string& text);
 void Click(HWND dialog, int id);  // WM_COMMAND / BN_CLICKED, as the control itself sends it
+// The same click posted: returns at once, for a click that opens a modal message box (a sent
+// click would wait for that box, and the test could never answer it).
+void PostClick(HWND dialog, int id);
 bool IsChecked(HWND dialog, int id);
 void SetChecked(HWND dialog, int id, bool checked);
 bool IsEnabled(HWND dialog, int id);

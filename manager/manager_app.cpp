@@ -1,0 +1,22 @@
+// ManagerApp: the program object of LotwiseMgr.exe; it runs the main window and ends.
+#include <windows.h>
+
+#include "manager/manager_dialog.h"
+#include "platform/application.h"
+
+namespace {
+
+class ManagerApp : public Application {
+ protected:
+  bool InitInstance() override {
+    ManagerDialog dialog;
+    dialog.Run(nullptr);
+    return false;  // no message loop: the program ends with its window
+  }
+};
+
+ManagerApp theApp;
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return Application::Current()->Start(instance); }

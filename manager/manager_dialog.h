@@ -1,0 +1,56 @@
+// ManagerDialog: the manager's main window (template 102) with its three tab pages.
+#pragma once
+#include <windows.h>
+
+#include "manager/color_list_box.h"
+#include "manager/core/manager_paths.h"
+#include "platform/dialog.h"
+#include "platform/list_box.h"
+
+class SearchEditorDialog;
+
+// Fills paths from the settings value "Folder"; the defaults when it cannot be used.
+void ResolvePaths(ManagerPaths& paths);
+
+class ManagerDialog : public ModalDialog {
+ public:
+  ManagerDialog();
+
+  const ManagerPaths& Paths() const { return paths_; }
+  ListBox& SearchList() { return searches_; }
+
+  // Search list page (search_list_page.cpp).
+  void LoadSearchList();
+  // Refills the list after a change, each row in the change reading.
+  void RefillSearchList();
+  // The editor has closed: forget it and enable Done again.
+  void EditorClosed(SearchEditorDialog* editor);
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int code, HWND control) override;
+  bool OnNotify(const NMHDR& header, LRESULT& result) override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+ private:
+  void ShowPage(int page);
+  void AlignResultColumns();
+  void LaunchPoller(const char* commandSwitch);
+  bool PaintMinimised();
+
+  // Search list page.
+  void AddSearch();
+  void ModifySearch();
+  void DeleteSelectedSearch();
+  void OpenEditor(int target);
+
+  // Results page (results_page.cpp).
+  void LoadResults();
+  void OpenResultItem();
+
+  ListBox searches_;
+  ColorListBox results_;
+  HICON icon_ = nullptr;
+  SearchEditorDialog* editor_ = nullptr;
+  ManagerPaths paths_;
+};

@@ -1,0 +1,37 @@
+// Resource and control identifiers of the manager (fixed: tests and users rely on them).
+#pragma once
+
+#define kAboutDialogId 100
+#define kAboutMenuStringId 101
+#define kManagerDialogId 102
+#define kProgramIconId 128
+#define kSearchEditorDialogId 130
+#define kBannerBitmapId 144
+
+// System menu command of the about item.
+#define kAboutCommand 0x0010
+
+// Main window (template 102).
+#define kSearchList 1000
+#define kAddSearch 1002
+#define kDeleteSearch 1003
+#define kModifySearch 1004
+#define kResultsList 1005
+#define kReconfigure 1007
+#define kSearchNow 1010
+#define kRefreshResults 1011
+#define kLastSearchedDate 1027
+#define kPageTabs 1031
+#define kSearchLabelFirst 1033
+#define kSearchLabelLast 1037
+#define kResultsLabelFirst 1038
+#define kResultsLabelLast 1044
+#define kLastSearchedLabel 1045
+
+// Search editor (template 130).
+#define kEditorDescription 1010
+#define kEditorUrl 1011
+#define kEditorPrice 1012
+#define kEditorDays 1013
+#define kEditorHours 1014
+#define kEditorMinutes 1015

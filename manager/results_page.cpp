@@ -1,0 +1,83 @@
+// The Search Results page: the items of the last pass from the pass log, and opening an
+// item's page through an Internet shortcut file.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+
+#include "common/item_page.h"
+#include "common/pass_log_reader.h"
+#include "common/settings_store.h"
+#include "manager/core/item_shortcut.h"
+#include "manager/core/result_rows.h"
+#include "manager/manager_dialog.h"
+#include "manager/manager_ids.h"
+#include "platform/unique_handle.h"
+
+namespace {
+
+// How long the shell's handler may take to read the shortcut before it is deleted.
+constexpr DWORD kShortcutReadMs = 5000;
+
+}  // namespace
+
+void ManagerDialog::LoadResults() {
+  results_.Clear();
+  ResolvePaths(paths_);
+  std::FILE* log = std::fopen(paths_.passLog, "r");
+  results_.SetTabStops({kResultsTabStop});
+  if (!log) return;
+  PassLogContents contents;
+  ReadPassLog(log, contents);
+  std::fclose(log);
+
+  // Measured in the window's own device context and font, so the column is approximate.
+  HDC dc = GetDC(Handle());
+  const auto measure = [dc](const std::string& text) {
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return static_cast<int>(size.cx);
+  };
+  for (const LoggedItem& item : contents.items) {
+    const std::string row = FormatResultRow(item, PadToWidth(item.description, kDescriptionColumnPixels, measure));
+    results_.AddColored(row.c_str(), ResultColor(item));
+  }
+  ReleaseDC(Handle(), dc);
+  if (!contents.lastSearch.empty()) SetItemText(kLastSearchedDate, contents.lastSearch.c_str());
+}
+
+void ManagerDialog::OpenResultItem() {
+  const int selected = results_.Selected();
+  if (selected < 0) return;
+  const std::string id = RowItemId(results_.Text(selected));
+  std::string fileName;
+  // An id that could name a file elsewhere (a path, "..", a device) opens nothing.
+  if (!ShortcutFileName(id, fileName)) return;
+
+  const std::string address = FormatItemPageAddress(ReadItemHost().c_str(), id.c_str());
+  std::FILE* file = std::fopen(fileName.c_str(), "w");
+  if (!file) {
+    // No shortcut in a read-only folder: the address itself still opens the page.
+    ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return;
+  }
+  const std::string text = ShortcutFileText(address);
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  if (std::fclose(file) != 0 || !written) {
+    std::remove(fileName.c_str());
+    return;
+  }
+
+  SHELLEXECUTEINFOA open{};
+  open.cbSize = sizeof open;
+  open.fMask = SEE_MASK_NOCLOSEPROCESS;
+  open.lpFile = fileName.c_str();
+  open.nShow = SW_SHOWNORMAL;
+  ShellExecuteExA(&open);
+  // When the shell hands the file to a program of its own, that program must read the file
+  // before it goes.
+  UniqueHandle handler(open.hProcess);
+  if (handler) WaitForSingleObject(handler.Get(), kShortcutReadMs);
+  std::remove(fileName.c_str());
+}

@@ -1,0 +1,33 @@
+// SearchEditorDialog: the modeless search editor (template 130) for a new or a changed search.
+#pragma once
+#include "manager/core/search_input.h"
+#include "platform/dialog.h"
+
+class ManagerDialog;
+
+// What the editor saves: -1 a new search, n >= 1 the search on line n of the file.
+extern int EditTarget;
+
+class SearchEditorDialog : public ModelessDialog {
+ public:
+  explicit SearchEditorDialog(ManagerDialog& main) : ModelessDialog(kTemplateId), main_(main) {}
+
+  static constexpr int kTemplateId = 130;
+
+ protected:
+  bool OnInit() override;
+  void OnOk() override;  // Save
+  void OnCancel() override;
+  void OnDestroyed() override;
+
+ private:
+  void Fill();
+  EditorFields ReadFields() const;
+  // Asks the user; false when the editor was destroyed meanwhile (the object is then gone).
+  bool Ask(const char* text, const char* caption, UINT type, int* answer);
+  void Close();
+
+  ManagerDialog& main_;
+  int asking_ = 0;
+  bool gone_ = false;
+};

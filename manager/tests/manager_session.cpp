@@ -1,0 +1,65 @@
+// ManagerSession: folders, the settings value, start and end of the manager, posted clicks.
+#include "manager/tests/manager_session.h"
+
+#include <commctrl.h>
+
+#include "common/settings_store.h"
+#include "tests/uidriver/ui_driver.h"
+
+namespace testing_support {
+
+ManagerSession::ManagerSession(const std::string& name)
+    : settings_(std::make_unique<ScopedRegistryKey>(kSettingsKeyPath)), folder_(name), currentDir_(name + "-cwd") {
+  // As an installation writes it: the text with its NUL.
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "Folder", folder_.Path() + std::string(1, '\0'));
+}
+
+ManagerSession::~ManagerSession() {
+  if (process_.IsRunning() && window_) {
+    PostMessageA(window_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    process_.Wait(5000);
+  }
+  process_.Terminate();
+}
+
+bool ManagerSession::Start() {
+  if (!process_.Start(ProgramPath("LotwiseMgr.exe"), "", currentDir_.Path())) return false;
+  window_ = ui::WaitForWindow(kManagerCaption);
+  return window_ != nullptr;
+}
+
+bool ManagerSession::Close() {
+  PostClick(IDOK);
+  DWORD code = 1;
+  return process_.Wait(10000, &code) && code == 0;
+}
+
+void ManagerSession::PostClick(HWND dialog, int id) const {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void ManagerSession::ShowTab(int index) const { SendMessageA(GetDlgItem(window_, 1031), TCM_SETCURFOCUS, index, 0); }
+
+int ManagerSession::CurrentTab() const {
+  return static_cast<int>(SendMessageA(GetDlgItem(window_, 1031), TCM_GETCURSEL, 0, 0));
+}
+
+HWND ManagerSession::WaitForEditor() const { return ui::WaitForWindow(kEditorCaption); }
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (char c : text) {
+    if (c == '\n') {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      lines.push_back(line);
+      line.clear();
+    } else {
+      line += c;
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace testing_support

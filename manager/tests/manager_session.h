@@ -1,0 +1,70 @@
+// A real LotwiseMgr.exe under test: its own shared folder named by "Folder", its own current
+// directory, and the ways a user reaches its controls.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/test_support.h"
+
+namespace testing_support {
+
+constexpr char kManagerCaption[] = "Lotwise Manager V2.3";
+constexpr char kEditorCaption[] = "Lotwise Search Editor";
+
+class ManagerSession {
+ public:
+  // name: the scratch folder that "Folder" names; name + "-cwd": the manager's current directory.
+  explicit ManagerSession(const std::string& name);
+  ~ManagerSession();
+
+  // Starts the manager and waits for its main window.
+  bool Start();
+  // Done, then waits for the program to end.
+  bool Close();
+  HWND Window() const { return window_; }
+  ChildProcess& Process() { return process_; }
+
+  const std::string& Folder() const { return folder_.Path(); }
+  std::string FolderFile(const std::string& name) const { return folder_.File(name); }
+  const std::string& CurrentDir() const { return currentDir_.Path(); }
+
+  // The files of the folder, as bytes (CR LF on disk) and as text lines (without line ends).
+  std::string ListBytes() const { return ReadFileBytes(FolderFile("lotwise2.ini")); }
+  void WriteList(const std::string& bytes) const { WriteFileBytes(FolderFile("lotwise2.ini"), bytes); }
+  void WriteLog(const std::string& bytes) const { WriteFileBytes(FolderFile("lotwise.txt"), bytes); }
+
+  // A click that may open a modal message box: posted, so the test stays free to answer it.
+  void PostClick(HWND dialog, int id) const;
+  void PostClick(int id) const { PostClick(window_, id); }
+  // Switches the tab as a user's click would, with its notification.
+  void ShowTab(int index) const;
+  int CurrentTab() const;
+  // Waits for the search editor; null when it did not appear.
+  HWND WaitForEditor() const;
+
+ private:
+  std::unique_ptr<ScopedRegistryKey> settings_;
+  ScratchFolder folder_;
+  ScratchFolder currentDir_;
+  ChildProcess process_;
+  HWND window_ = nullptr;
+};
+
+// Splits text at its line ends (CR LF or LF); a last line without one is kept.
+std::vector<std::string> Lines(const std::string& text);
+
+// Waits until condition() holds, up to timeoutMs; its last answer.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs = 10000) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start >= timeoutMs) return condition();
+    Sleep(25);
+  }
+  return true;
+}
+
+}  // namespace testing_support

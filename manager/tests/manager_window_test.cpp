@@ -1,0 +1,220 @@
+// LotwiseMgr.exe under Wine: the main window, its pages, the folder setting, the poller
+// launchers, the about item, and screenshots of the three pages.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "common/settings_store.h"
+#include "manager/manager_ids.h"
+#include "manager/tests/manager_session.h"
+#include "manager/tests/screen_capture.h"
+#include "tests/uidriver/ui_driver.h"
+
+using namespace testing_support;
+
+namespace {
+
+const char kTwoSearches[] =
+    "\"Nikon F3 body\"\thttp://search.rure.com/x?a=1\t1\t2\t30\t12\r\n"
+    "\"Old search\" http://search.rure.com/y 0 0 30 25.50\r\n";
+
+const char kOnePass[] =
+    "Lotwise Version 2.8\r\n"
+    "Last Search: 12/06/04 14:05:09\r\n"
+    "DESCRIPTION:brass compass TRIGGERMINUTES:90 TRIGGERPRICE:25.00\r\n"
+    "RURE LOTWISE ALERT: TargetMinutes:90 CurrentMinutes:42 TargetPrice:25.00 CurrentPrice:19.50 --\r\n"
+    "ID:371          Descript:Antique brass ship compass                         Bids:3    Price:19.50    "
+    "Days:0        Hours:0        Minutes:42      \r\n"
+    "ID:372          Descript:Brass pocket compass with lid                      Bids:0    Price:31.00    "
+    "Days:2        Hours:5        Minutes:17      \r\n"
+    "Closed temphtml.html\r\n"
+    "Closed lotwise2.ini\r\n";
+
+// Stand-in poller in the shared folder, recording how it was started.
+void PlaceStandInPoller(const ManagerSession& session) {
+  ASSERT_TRUE(CopyFileA(ProgramPath("stand_in_poller.exe").c_str(), session.FolderFile("lotwise.exe").c_str(), FALSE));
+}
+
+std::vector<std::string> WaitForLaunches(const ManagerSession& session, size_t lines) {
+  std::vector<std::string> seen;
+  WaitUntil([&] {
+    seen = Lines(ReadFileBytes(session.FolderFile("launch.txt")));
+    return seen.size() >= lines;
+  });
+  return seen;
+}
+
+// Which controls each page shows; the others are hidden, Done and the tabs always shown.
+const std::vector<int> kPageControls[3] = {
+    {1000, 1033, 1034, 1035, 1036, 1037, 1002, 1003, 1004, 1010},
+    {1005, 1038, 1039, 1040, 1041, 1042, 1043, 1044, 1045, 1027, 1011},
+    {1007},
+};
+
+}  // namespace
+
+TEST(ManagerWindow, OpensWithItsTitleTabsAndTheListsOfTheFolder) {
+  ManagerSession session("opens");
+  session.WriteList(kTwoSearches);
+  session.WriteLog(kOnePass);
+  ASSERT_TRUE(session.Start()) << ui::DescribeScreen();
+  HWND window = session.Window();
+
+  EXPECT_EQ(ui::WindowText(window), "Lotwise Manager V2.3");
+  EXPECT_EQ(SendMessageA(GetDlgItem(window, kPageTabs), TCM_GETITEMCOUNT, 0, 0), 3);
+  EXPECT_EQ(session.CurrentTab(), 0);
+  EXPECT_EQ(ui::Text(window, IDOK), "Done");
+  EXPECT_EQ(ui::ListRows(window, kSearchList),
+            (std::vector<std::string>{"Nikon F3 body\t12.00\t1\t2\t30", "Old search\t25.50\t0\t0\t30"}));
+  EXPECT_EQ(ui::ListRows(window, kResultsList).size(), 2u);
+  EXPECT_EQ(ui::Text(window, kLastSearchedDate), "12/06/04 14:05:09");
+  EXPECT_TRUE(session.Close());
+}
+
+TEST(ManagerWindow, EachTabShowsItsPageAndHidesTheOthers) {
+  ManagerSession session("tabs");
+  ASSERT_TRUE(session.Start()) << ui::DescribeScreen();
+  HWND window = session.Window();
+  for (int page : {0, 1, 2, 0, 2, 1}) {
+    SCOPED_TRACE("page " + std::to_string(page));
+    if (session.CurrentTab() != page) session.ShowTab(page);
+    EXPECT_EQ(session.CurrentTab(), page);
+    for (int shown = 0; shown < 3; ++shown)
+      for (int id : kPageControls[shown]) EXPECT_EQ(ui::IsVisible(window, id), shown == page) << "control " << id;
+    for (int id : {IDOK, static_cast<int>(kPageTabs)}) EXPECT_TRUE(ui::IsVisible(window, id)) << "control " << id;
+  }
+  EXPECT_TRUE(session.Close());
+}
+
+TEST(ManagerWindow, SearchNowAndReConfigureStartThePollerInTheFolder) {
+  ManagerSession session("launch");
+  PlaceStandInPoller(session);
+  ASSERT_TRUE(session.Start()) << ui::DescribeScreen();
+  HWND window = session.Window();
+
+  ui::Click(window, kSearchNow);
+  std::vector<std::string> launches = WaitForLaunches(session, 2);
+  ASSERT_EQ(launches.size(), 2u);
+  EXPECT_EQ(launches[0], "-r");
+  EXPECT_EQ(launches[1], session.Folder());
+  // The manager never waits for the poller.
+  EXPECT_TRUE(ui::IsEnabled(window, kSearchNow));
+
+  session.ShowTab(2);
+  ui::Click(window, kReconfigure);
+  launches = WaitForLaunches(session, 4);
+  ASSERT_EQ(launches.size(), 4u);
+  EXPECT_EQ(launches[2], "-s");
+  EXPECT_EQ(launches[3], session.Folder());
+  EXPECT_TRUE(session.Close());
+}
+
+TEST(ManagerWindow, PathsFollowTheFolderSettingAtEveryLoad) {
+  ManagerSession session("paths");
+  session.WriteList(kTwoSearches);
+  ScratchFolder other("paths-other");
+  WriteFileBytes(other.File("lotwise.txt"), kOnePass);
+  ASSERT_TRUE(session.Start()) << ui::DescribeScreen();
+  HWND window = session.Window();
+  EXPECT_TRUE(ui::ListRows(window, kResultsList).empty());
+  EXPECT_EQ(ui::Text(window, kLastSearchedDate), "Never");
+
+  // A new folder is used at the next reload, without a restart.
+  ASSERT_TRUE(SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "Folder", other.Path()));
+  session.ShowTab(1);
+  EXPECT_EQ(ui::ListRows(window, kResultsList).size(), 2u);
+  EXPECT_EQ(ui::Text(window, kLastSearchedDate), "12/06/04 14:05:09");
+
+  // Search Now then starts the poller in the new folder.
+  ASSERT_TRUE(CopyFileA(ProgramPath("stand_in_poller.exe").c_str(), other.File("lotwise.exe").c_str(), FALSE));
+  session.ShowTab(0);
+  ui::Click(window, kSearchNow);
+  std::vector<std::string> launches;
+  WaitUntil([&] { return (launches = Lines(ReadFileBytes(other.File("launch.txt")))).size() >= 2; });
+  ASSERT_EQ(launches.size(), 2u);
+  EXPECT_EQ(launches[1], other.Path());
+  EXPECT_TRUE(session.Close());
+}
+
+TEST(ManagerWindow, UnusableFolderSettingLeavesTheRootOfTheCurrentDrive) {
+  // The manager runs on drive C: of the prefix, so the defaults land at C:\, not in the host's root.
+  const std::string drive = "C:\\manager-defaults";
+  RemoveTree(drive);
+  ASSERT_TRUE(CreateDirectoryA(drive.c_str(), nullptr));
+  DeleteFileA("C:\\lotwise2.ini");
+  WriteFileBytes("C:\\lotwise.txt", kOnePass);
+
+  struct Case {
+    const char* name;
+    std::string folder;  // empty: no value at all
+  } cases[] = {
+      {"no value", ""},
+      {"value over 256 bytes", std::string(300, 'x')},
+      {"value that fits 256 bytes but not the derived paths", "C:\\" + std::string(250, 'y')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScopedRegistryKey settings(kSettingsKeyPath);
+    if (!c.folder.empty()) {
+      ASSERT_TRUE(SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "Folder", c.folder));
+    }
+    ChildProcess manager;
+    ASSERT_TRUE(manager.Start(ProgramPath("LotwiseMgr.exe"), "", drive));
+    HWND window = ui::WaitForWindow(kManagerCaption);
+    ASSERT_NE(window, nullptr) << ui::DescribeScreen();
+    // The pass log at the root was read, and the missing search list was made there, empty.
+    EXPECT_EQ(ui::ListRows(window, kResultsList).size(), 2u);
+    EXPECT_TRUE(FileExists("C:\\lotwise2.ini"));
+    EXPECT_TRUE(ui::ListRows(window, kSearchList).empty());
+    ui::Click(window, IDOK);
+    EXPECT_TRUE(manager.Wait(10000));
+    DeleteFileA("C:\\lotwise2.ini");
+  }
+  DeleteFileA("C:\\lotwise.txt");
+  RemoveTree(drive);
+}
+
+TEST(ManagerWindow, SystemMenuOpensTheAboutBox) {
+  ManagerSession session("about");
+  ASSERT_TRUE(session.Start()) << ui::DescribeScreen();
+  PostMessageA(session.Window(), WM_SYSCOMMAND, kAboutCommand, 0);
+  HWND about = ui::WaitForWindow("About LotwiseMgr");
+  ASSERT_NE(about, nullptr) << ui::DescribeScreen();
+  bool versionShown = false;
+  for (HWND child = GetWindow(about, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    versionShown = versionShown || ui::WindowText(child) == "LotwiseMgr Version 2.3";
+  EXPECT_TRUE(versionShown);
+  // The program icon (its blue) is drawn in the box.
+  Sleep(300);
+  const Pixels box = CaptureClient(about);
+  EXPECT_GT(box.Count(RGB(0x1c, 0x4f, 0x8c), 0, box.height), 100);
+  // The main window waits for the about box.
+  EXPECT_FALSE(IsWindowEnabled(session.Window()));
+  ui::Click(about, IDOK);
+  EXPECT_TRUE(ui::WaitForWindowGone("About LotwiseMgr"));
+  EXPECT_TRUE(IsWindowEnabled(session.Window()));
+
+  // Minimised and restored, the window still works.
+  PostMessageA(session.Window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return IsIconic(session.Window()) != FALSE; }));
+  PostMessageA(session.Window(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return IsIconic(session.Window()) == FALSE; }));
+  EXPECT_TRUE(session.Close());
+}
+
+TEST(ManagerWindow, ScreenshotsOfTheThreePages) {
+  ManagerSession session("shots");
+  session.WriteList(kTwoSearches);
+  session.WriteLog(kOnePass);
+  ASSERT_TRUE(session.Start()) << ui::DescribeScreen();
+  CreateDirectoryA("screens", nullptr);
+  const char* names[] = {"screens\\page0_search_list.bmp", "screens\\page1_search_results.bmp",
+                         "screens\\page2_miscellaneous.bmp"};
+  for (int page = 0; page < 3; ++page) {
+    session.ShowTab(page);
+    Sleep(500);  // let the page paint
+    EXPECT_TRUE(SaveScreenshot(names[page])) << names[page];
+  }
+  EXPECT_TRUE(session.Close());
+}
