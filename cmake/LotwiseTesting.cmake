@@ -6,6 +6,8 @@
 #   drives the real lotwise.exe / LotwiseMgr.exe. Each test gets a working folder of its own.
 # Every test has a time limit, so a dialog nobody answers can never hang the run.
 
+include(${CMAKE_CURRENT_LIST_DIR}/../tests/fixture_site/FixtureSite.cmake)
+
 set(LOTWISE_TEST_TIMEOUT 300 CACHE STRING "seconds one test program may take")
 
 function(_lotwise_test_props name)
