@@ -1,0 +1,8 @@
+// One HTTP GET of an http:// address into a local text file.
+#pragma once
+
+// Results: 0 the body was written to path; 1 the framework could not start, the address is
+// not http://, or the user declined the credentials prompt; 2 the internet layer failed or a
+// redirect could not be followed; -1 path could not be created. path exists afterwards only
+// when an answer came and the file could be created.
+int DownloadPage(const char* address, const char* path);
