@@ -4,9 +4,26 @@
 #include <commctrl.h>
 
 #include "common/settings_store.h"
+#include "platform/registry_key.h"
 #include "tests/uidriver/ui_driver.h"
 
 namespace testing_support {
+namespace {
+constexpr char kX11DriverKey[] = "Software\\Wine\\X11 Driver";
+}  // namespace
+
+UnmanagedWindows::UnmanagedWindows() : saved_(QueryValue(HKEY_CURRENT_USER, kX11DriverKey, "Managed")) {
+  SetStringValue(HKEY_CURRENT_USER, kX11DriverKey, "Managed", std::string("N", 2));
+}
+
+UnmanagedWindows::~UnmanagedWindows() {
+  if (saved_.exists) {
+    SetStringValue(HKEY_CURRENT_USER, kX11DriverKey, "Managed", saved_.data);
+  } else {
+    RegistryKey key;
+    if (key.Open(HKEY_CURRENT_USER, kX11DriverKey, KEY_SET_VALUE)) RegDeleteValueA(key.Get(), "Managed");
+  }
+}
 
 ManagerSession::ManagerSession(const std::string& name)
     : settings_(std::make_unique<ScopedRegistryKey>(kSettingsKeyPath)), folder_(name), currentDir_(name + "-cwd") {
@@ -29,13 +46,9 @@ bool ManagerSession::Start() {
 }
 
 bool ManagerSession::Close() {
-  PostClick(IDOK);
+  ui::PostClick(window_, IDOK);
   DWORD code = 1;
   return process_.Wait(10000, &code) && code == 0;
-}
-
-void ManagerSession::PostClick(HWND dialog, int id) const {
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 void ManagerSession::ShowTab(int index) const { SendMessageA(GetDlgItem(window_, 1031), TCM_SETCURFOCUS, index, 0); }

@@ -14,6 +14,19 @@ namespace testing_support {
 constexpr char kManagerCaption[] = "Lotwise Manager V2.3";
 constexpr char kEditorCaption[] = "Lotwise Search Editor";
 
+// Without a window manager, Wine waits two seconds for every closing window that it thinks a
+// window manager looks after; while it lives, Wine is told that no window is looked after.
+class UnmanagedWindows {
+ public:
+  UnmanagedWindows();
+  ~UnmanagedWindows();
+  UnmanagedWindows(const UnmanagedWindows&) = delete;
+  UnmanagedWindows& operator=(const UnmanagedWindows&) = delete;
+
+ private:
+  RegistryValue saved_;
+};
+
 class ManagerSession {
  public:
   // name: the scratch folder that "Folder" names; name + "-cwd": the manager's current directory.
@@ -36,9 +49,6 @@ class ManagerSession {
   void WriteList(const std::string& bytes) const { WriteFileBytes(FolderFile("lotwise2.ini"), bytes); }
   void WriteLog(const std::string& bytes) const { WriteFileBytes(FolderFile("lotwise.txt"), bytes); }
 
-  // A click that may open a modal message box: posted, so the test stays free to answer it.
-  void PostClick(HWND dialog, int id) const;
-  void PostClick(int id) const { PostClick(window_, id); }
   // Switches the tab as a user's click would, with its notification.
   void ShowTab(int index) const;
   int CurrentTab() const;
@@ -46,6 +56,7 @@ class ManagerSession {
   HWND WaitForEditor() const;
 
  private:
+  UnmanagedWindows unmanaged_;
   std::unique_ptr<ScopedRegistryKey> settings_;
   ScratchFolder folder_;
   ScratchFolder currentDir_;

@@ -139,6 +139,7 @@ TEST(ManagerWindow, PathsFollowTheFolderSettingAtEveryLoad) {
 
 TEST(ManagerWindow, UnusableFolderSettingLeavesTheRootOfTheCurrentDrive) {
   // The manager runs on drive C: of the prefix, so the defaults land at C:\, not in the host's root.
+  UnmanagedWindows unmanaged;
   const std::string drive = "C:\\manager-defaults";
   RemoveTree(drive);
   ASSERT_TRUE(CreateDirectoryA(drive.c_str(), nullptr));
