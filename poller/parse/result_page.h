@@ -1,0 +1,48 @@
+// Result page parsing: the normaliser, the result list locator and the item parser.
+#pragma once
+#include <cstddef>
+#include <cstdio>
+#include <string_view>
+
+#include "poller/parse/auction_item.h"
+
+constexpr int kWorkingLineSize = 1024;
+
+// The page stream and the working line, shared by the normaliser, the locator and the parser.
+struct ResultPage {
+  std::FILE* stream = nullptr;  // opened by the caller on the working page file (text mode, "r")
+  char workingLine[kWorkingLineSize] = {};
+};
+
+// Which layout the item being parsed uses, told by how its link is written.
+enum class PageStyle { RawLinks = 0, EscapedLinks = 1 };
+
+// Where one item stands in the field order title, price, bids, time left.
+enum class ParseState { AwaitDescription = 0, AwaitPrice = 1, AwaitBids = 2, AwaitTimeLeft = 3, Complete = 4 };
+
+// Longest staged text (title, price, bid and time-left text) the parser keeps.
+constexpr std::size_t kMaxStagedText = 127;
+
+// Normaliser. The files are "temphtml.txt" and "temphtml.html" in the current folder.
+void CleanEntities(char* line);
+void EntityPass(ResultPage& page);
+void TagBreakPass(ResultPage& page);
+void NormaliseResultPage(ResultPage& page);
+
+// Locator and item parser.
+void LocateResultList(ResultPage& page);
+void ParseNextItem(ResultPage& page, AuctionItem& item);  // fills item only when complete
+bool PageEnded(const ResultPage& page);
+void ClosePage(ResultPage& page);
+
+// Field rules of the parser.
+// Reduces a price text to digits and '.'; false (price untouched) when it is no price or
+// longer than size - 1 once reduced.
+bool AcceptPrice(std::string_view run, char* price, std::size_t size);
+
+struct TimeLeft {
+  int days = 0;
+  int hours = 0;
+  int minutes = 0;
+};
+TimeLeft ParseTimeLeft(std::string_view text);

@@ -1,0 +1,62 @@
+// The sample result pages parse to the items a reader of each page would list, in page order;
+// the fuzzer's crash inputs still run through cleanly.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "poller/parse/result_page.h"
+#include "poller/parse/tests/parse_test_util.h"
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) lines.push_back(line);
+  }
+  return lines;
+}
+
+std::vector<std::string> ItemsOf(const std::string& pageFile) {
+  std::vector<AuctionItem> items;
+  EXPECT_EQ(CheckPageRun(pageFile.c_str(), PageRunMode::Normalised, &items), "") << pageFile;
+  std::vector<std::string> lines;
+  for (const AuctionItem& item : items) lines.push_back(FormatItem(item));
+  return lines;
+}
+
+TEST(SamplePages, ParseToTheExpectedItems) {
+  const char* const kPages[] = {"raw_pocket_watches", "escaped_film_cameras", "raw_long_line_pens",
+                                "raw_no_items", "escaped_no_items"};
+  for (const char* name : kPages) {
+    const std::string page = std::string("pages/") + name + ".html";
+    const std::string saved = ReadBinary(page);
+    ASSERT_FALSE(saved.empty()) << page;
+    const std::vector<std::string> expected = Lines(ReadBinary(std::string("pages/") + name + ".expected"));
+    EXPECT_EQ(ItemsOf(page), expected) << name;
+    EXPECT_EQ(ReadBinary(page), saved) << "a saved page is read, not changed";
+
+    // As downloaded: the page is the working page file itself.
+    WriteBinary("temphtml.html", saved);
+    EXPECT_EQ(ItemsOf("temphtml.html"), expected) << name;
+  }
+}
+
+TEST(SamplePages, FuzzerFindingsRunThroughCleanly) {
+  int inputs = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("regressions")) {
+    if (!entry.is_regular_file()) continue;
+    const std::string input = entry.path().string();
+    ++inputs;
+    EXPECT_EQ(CheckPageRun(input.c_str(), PageRunMode::Normalised), "") << input;
+    EXPECT_EQ(CheckPageRun(input.c_str(), PageRunMode::Raw), "") << input;
+  }
+  EXPECT_GT(inputs, 0);
+}
+
+}  // namespace
