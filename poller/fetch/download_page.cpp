@@ -19,7 +19,7 @@ namespace {
 constexpr char kAgent[] = "Lotwise";
 constexpr char kRequestHeaders[] = "Accept: text/*\r\nUser-Agent: Lotwise\r\n";
 constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_AUTO_REDIRECT;
-static_assert(kRequestFlags == 0xA0200000, "the request flags go on the wire as they always have");
+static_assert(kRequestFlags == 0xA0200000, "reload, existing connection, no automatic redirect");
 constexpr DWORD_PTR kContext = 1;
 constexpr DWORD kMaxHostLength = 2084;
 
