@@ -188,6 +188,17 @@ TEST_F(DownloadPageTest, ContentLocationBeforeLocationGivesTheAddressFollowed) {
   EXPECT_EQ(requests[1].RequestLine(), "GET /cl/content.html HTTP/1.0");
 }
 
+TEST_F(DownloadPageTest, LocationAfterALongHeaderBlockIsFound) {
+  ASSERT_TRUE(site_.Put("/long/target.html", "found after the headers\r\n"));
+  std::vector<std::string> headers;
+  for (int i = 0; i < 1000; ++i) headers.push_back("X-Filler-" + std::to_string(i) + ": " + std::string(100, 'h'));
+  headers.push_back("Location: " + site_.Address("/long/target.html"));
+  ASSERT_TRUE(site_.Put("/long/start.http", Answer("HTTP/1.0 302 Found", headers, "")));
+  EXPECT_EQ(Run(site_.Address("/long/start")).result, 0);
+  EXPECT_EQ(ReadFileBytes(target_), "found after the headers\r\n");
+  EXPECT_EQ(site_.TakeRequests().size(), 2u);
+}
+
 TEST_F(DownloadPageTest, RedirectsThatCannotBeFollowedGiveTwoWithNoFileAndNoMessage) {
   ASSERT_TRUE(site_.Put("/bad/page.html", "never stored\r\n"));
   ASSERT_TRUE(site_.Put("/bad/second.http",
