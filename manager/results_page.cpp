@@ -54,9 +54,13 @@ void ManagerDialog::OpenResultItem() {
   std::string fileName;
   // An id that could name a file elsewhere (a path, "..", a device) opens nothing.
   if (!ShortcutFileName(id, fileName)) return;
+  // The shell may hand the file to another process, which needs it by its full name.
+  char path[MAX_PATH];
+  const DWORD length = GetFullPathNameA(fileName.c_str(), sizeof path, path, nullptr);
+  if (length == 0 || length >= sizeof path) return;
 
   const std::string address = FormatItemPageAddress(ReadItemHost().c_str(), id.c_str());
-  std::FILE* file = std::fopen(fileName.c_str(), "w");
+  std::FILE* file = std::fopen(path, "w");
   if (!file) {
     // No shortcut in a read-only folder: the address itself still opens the page.
     ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -65,19 +69,19 @@ void ManagerDialog::OpenResultItem() {
   const std::string text = ShortcutFileText(address);
   const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   if (std::fclose(file) != 0 || !written) {
-    std::remove(fileName.c_str());
+    std::remove(path);
     return;
   }
 
   SHELLEXECUTEINFOA open{};
   open.cbSize = sizeof open;
   open.fMask = SEE_MASK_NOCLOSEPROCESS;
-  open.lpFile = fileName.c_str();
+  open.lpFile = path;
   open.nShow = SW_SHOWNORMAL;
   ShellExecuteExA(&open);
-  // When the shell hands the file to a program of its own, that program must read the file
+  // When the shell hands the file to a program of its own, that program must have read it
   // before it goes.
   UniqueHandle handler(open.hProcess);
   if (handler) WaitForSingleObject(handler.Get(), kShortcutReadMs);
-  std::remove(fileName.c_str());
+  std::remove(path);
 }

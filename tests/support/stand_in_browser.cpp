@@ -11,29 +11,15 @@ namespace testing_support {
 namespace {
 
 constexpr char kBrowserKey[] = "Software\\Wine\\WineBrowser";
-
-// The record file as a Unix path (for the script) and as a Windows path (for the test).
-std::string UnixPathOf(const std::string& windowsPath) {
-  // Wine maps drive Z: to the Unix root.
-  std::string path = windowsPath;
-  if (path.size() > 2 && (path[0] == 'Z' || path[0] == 'z') && path[1] == ':') path = path.substr(2);
-  for (char& c : path)
-    if (c == '\\') c = '/';
-  return path;
-}
-
-std::string CurrentFolder() {
-  char folder[MAX_PATH] = {};
-  GetFullPathNameA(".", MAX_PATH, folder, nullptr);
-  return folder;
-}
+// Where the script records. The tests of one prefix run one at a time, so one record at the
+// root of its drive C: serves them all.
+constexpr char kRecordPath[] = "C:\\browser-record.txt";
 
 }  // namespace
 
 StandInBrowser::StandInBrowser() {
-  recordPath_ = CurrentFolder() + "\\browser-record.txt";
+  recordPath_ = kRecordPath;
   DeleteFileA(recordPath_.c_str());
-  SetEnvironmentVariableA("LOTWISE_BROWSER_RECORD", UnixPathOf(recordPath_).c_str());
   HKEY key = nullptr;
   RegCreateKeyExA(HKEY_CURRENT_USER, kBrowserKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
   const std::string browser = LOTWISE_SOURCE_DIR "/tests/support/stand_in_browser.sh";

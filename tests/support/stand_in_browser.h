@@ -6,8 +6,8 @@
 
 namespace testing_support {
 
-// Registers the script as Wine's browser (HKCU\Software\Wine\WineBrowser) and points its
-// record file into the current folder; both are undone at the end.
+// Registers the script as Wine's browser (HKCU\Software\Wine\WineBrowser) and empties its
+// record, C:\browser-record.txt of the prefix; both are undone at the end.
 class StandInBrowser {
  public:
   StandInBrowser();
