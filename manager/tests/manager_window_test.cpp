@@ -217,5 +217,13 @@ TEST(ManagerWindow, ScreenshotsOfTheThreePages) {
     Sleep(500);  // let the page paint
     EXPECT_TRUE(SaveScreenshot(names[page])) << names[page];
   }
+  // The search editor, open for a change over the Search List page.
+  session.ShowTab(0);
+  ui::DoubleClickRow(session.Window(), kSearchList, 0);
+  HWND editor = session.WaitForEditor();
+  ASSERT_NE(editor, nullptr) << ui::DescribeScreen();
+  Sleep(500);
+  EXPECT_TRUE(SaveScreenshot("screens\\search_editor.bmp"));
+  ui::Click(editor, IDCANCEL);
   EXPECT_TRUE(session.Close());
 }
