@@ -11,8 +11,15 @@ namespace {
 
 class PollerEntry : public ::testing::Test {
  protected:
+  // An empty search list and a long interval: a continuous poller makes its short pass and waits.
+  ScopedRegistryKey settings_{"SOFTWARE\\Rure Lotwise"};
   std::string poller_ = ProgramPath("lotwise.exe");
   ScratchFolder folder_{"entry"};
+
+  void SetUp() override {
+    SetStringValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Rure Lotwise", "RunInterval", "30");
+    WriteFileBytes(folder_.File("lotwise2.ini"), "");
+  }
 
   long Run(const std::string& arguments, DWORD timeoutMs = 15000) {
     return RunProgram(poller_, arguments, folder_.Path(), timeoutMs);
@@ -72,24 +79,32 @@ TEST_F(PollerEntry, OnePassRunsBesideAPollerButNotBesideAnotherOnePass) {
   ASSERT_TRUE(poller.Start(poller_, "", folder_.Path()));
   ASSERT_TRUE(WaitForRunEvent());
 
-  // The placeholder loop keeps a one-pass run alive until stopped, so it can be seen running.
-  ChildProcess pass;
-  ASSERT_TRUE(pass.Start(poller_, "-R", folder_.Path()));
-  Sleep(1500);
-  EXPECT_TRUE(pass.IsRunning()) << "a one-pass run beside a continuous poller must go ahead";
+  // Beside a continuous poller, a one-pass run makes its pass: the log is written anew.
+  Sleep(500);
+  DeleteFileA(folder_.File("lotwise.txt").c_str());
+  EXPECT_EQ(Run("-R"), 0);
+  EXPECT_NE(ReadFileBytes(folder_.File("lotwise.txt")).find("Closed lotwise2.ini"), std::string::npos);
 
+  // A one-pass run held up by a message box (its folder has no search list) keeps its mark...
+  ScratchFolder other("entry-other");
+  ChildProcess held;
+  ASSERT_TRUE(held.Start(poller_, "-r", other.Path()));
+  HWND box = ui::WaitForWindow("Error");
+  ASSERT_NE(box, nullptr) << ui::DescribeScreen();
+  // ...so a second one-pass run ends at once, silently, without a pass.
+  DeleteFileA(folder_.File("lotwise.txt").c_str());
   const DWORD start = GetTickCount();
-  EXPECT_EQ(Run("-r"), 0);  // a second one-pass run ends silently
+  EXPECT_EQ(Run("-r"), 0);
   EXPECT_LT(GetTickCount() - start, 5000u);
-  EXPECT_EQ(ui::FindTopWindow("Error"), nullptr) << ui::DescribeScreen();
+  EXPECT_FALSE(FileExists(folder_.File("lotwise.txt")));
+  EXPECT_EQ(ui::ReadMessageBox(box).text, "The file lotwise2.ini was not opened\n");
+  ui::Click(box, IDOK);
+  DWORD code = 0;
+  ASSERT_TRUE(held.Wait(10000, &code));
+  EXPECT_EQ(code, 0xFFFFFFFFu);
 
-  // Both share the events: one stop request ends the first to see it, a second the other.
-  Run("-k");
-  Run("-k");
-  DWORD code = 1;
+  EXPECT_EQ(Run("-k"), 0);
   ASSERT_TRUE(poller.Wait(5000, &code));
-  EXPECT_EQ(code, 0u);
-  ASSERT_TRUE(pass.Wait(5000, &code));
   EXPECT_EQ(code, 0u);
 }
 

@@ -1,0 +1,15 @@
+// The bargain alert dialog (template 113): shows one item, offers View Now / Later / Never.
+#pragma once
+#include <windows.h>
+
+#include "poller/parse/auction_item.h"
+
+// Shows the dialog modally without an owner for item. Returns the dialog's result (1, 2 or
+// 1025), or -1 when it could not be created.
+INT_PTR ShowAlertDialog(const AuctionItem& item);
+
+// The dialog procedure; the creation parameter is the AuctionItem to show.
+INT_PTR CALLBACK AlertDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Opens the item's page on the auction site in the default browser.
+void OpenItemPage(const AuctionItem& item);

@@ -1,0 +1,185 @@
+// The polling loop: passes over the search list, each search's page downloaded, parsed and
+// every item tested and logged; between passes it sleeps on the abort event.
+#include "poller/engine/run_poller.h"
+
+#include <mmsystem.h>
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "common/pass_log.h"
+#include "common/search_list.h"
+#include "common/settings_store.h"
+#include "common/text_scan.h"
+#include "poller/dialogs/alert_dialog.h"
+#include "poller/engine/blocked_auctions.h"
+#include "poller/engine/instance_control.h"
+#include "poller/fetch/download_page.h"
+#include "poller/parse/result_page.h"
+
+namespace {
+
+constexpr char kAlertSoundPath[] = "c:\\program files\\rure lotwise\\cash-register.wav";
+constexpr int kFailedPagesPerMessage = 9;
+constexpr int kAlertDialogsBeforeTip = 6;
+// Longest wait that still fits a DWORD of milliseconds below INFINITE.
+constexpr int kLongestIntervalMinutes = static_cast<int>(0xFFFFFFFEu / 60000u);
+
+enum class PassEnd { Completed, Aborted, FileFailure, AlertDialogFailed };
+
+void ShowMessage(const char* text, const char* caption) { MessageBoxA(nullptr, text, caption, MB_OK); }
+
+class PollingLoop {
+ public:
+  PollingLoop(const StartupSettings& settings, HANDLE abortEvent) : settings_(settings), abort_(abortEvent) {}
+  PassEnd RunPass();
+
+ private:
+  enum class SearchEnd { Done, AlertDialogFailed };
+  SearchEnd RunSearch(const SavedSearch& search);
+  SearchEnd CheckItem(const SavedSearch& search, const AuctionItem& item);
+  void CountFailedPage();
+  bool AbortRequested(DWORD timeoutMs) const { return WaitForSingleObject(abort_, timeoutMs) != WAIT_TIMEOUT; }
+
+  const StartupSettings& settings_;
+  HANDLE abort_;
+  std::FILE* log_ = nullptr;
+  int failedPages_ = 0;   // never reset by a success: every ninth failure is reported
+  int alertDialogs_ = 0;  // the tip follows the sixth dialog of the process
+  AuctionItem item_{};
+};
+
+PassEnd PollingLoop::RunPass() {
+  std::FILE* list = std::fopen(settings_.searchListPath, "r");
+  if (!list) {
+    char text[kStartupPathSize + 64];
+    std::snprintf(text, sizeof text, "The file %s was not opened\n", settings_.searchListPath);
+    ShowMessage(text, "Error");
+    return PassEnd::FileFailure;
+  }
+  log_ = std::fopen(kPassLogName, "w");
+  if (!log_) {
+    std::fclose(list);
+    ShowMessage("The file lotwise.txt was not opened", "Error");
+    return PassEnd::FileFailure;
+  }
+
+  const std::time_t now = std::time(nullptr);
+  WriteVersionLine(log_);
+  WriteLastSearchLine(log_, *std::localtime(&now));
+
+  PassEnd end = PassEnd::Completed;
+  std::string line;
+  while (ReadFileLine(list, line)) {
+    SavedSearch search{};
+    // A line that is not a search (no quoted description, or fewer than five fields) is passed
+    // over without a download or a log line: the log keeps only what readers can take apart.
+    if (ParseSavedSearch(line.c_str(), search) && RunSearch(search) == SearchEnd::AlertDialogFailed) {
+      end = PassEnd::AlertDialogFailed;
+      break;
+    }
+    if (AbortRequested(1)) {
+      end = PassEnd::Aborted;
+      break;
+    }
+  }
+  std::fclose(list);
+  if (end == PassEnd::Completed) WriteListClosedLine(log_, settings_.searchListPath);
+  std::fclose(log_);
+  log_ = nullptr;
+  return end;
+}
+
+PollingLoop::SearchEnd PollingLoop::RunSearch(const SavedSearch& search) {
+  WriteSearchLine(log_, search.description, search.TriggerMinutes(), search.price);
+  if (settings_.testMode) {
+    WriteTestLine(log_, settings_.workingPageName);
+  } else {
+    std::remove(settings_.workingPageName);
+    DownloadPage(search.url, settings_.workingPageName);  // success is judged by the file alone
+  }
+
+  ResultPage page;
+  page.stream = std::fopen(settings_.workingPageName, "r");
+  if (!page.stream) {
+    CountFailedPage();
+    return SearchEnd::Done;
+  }
+  NormaliseResultPage(page);
+  LocateResultList(page);
+  SearchEnd end = SearchEnd::Done;
+  while (!PageEnded(page)) {
+    item_.id[0] = '\0';
+    ParseNextItem(page, item_);
+    if (item_.id[0] == '\0') continue;
+    end = CheckItem(search, item_);
+    if (end == SearchEnd::AlertDialogFailed) break;
+    WriteItemLine(log_, item_.id, item_.description, item_.bids, item_.price, item_.days, item_.hours,
+                  item_.minutes);
+  }
+  if (end == SearchEnd::Done) WritePageClosedLine(log_);
+  ClosePage(page);
+  return end;
+}
+
+PollingLoop::SearchEnd PollingLoop::CheckItem(const SavedSearch& search, const AuctionItem& item) {
+  float price = 0;
+  // A price that is not a number cannot be compared: such an item is no bargain.
+  if (!TextScan(item.price).Float(price)) return SearchEnd::Done;
+  const int itemMinutes = ItemMinutes(item);
+  if (price > search.price) return SearchEnd::Done;
+  if (itemMinutes > search.TriggerMinutes()) return SearchEnd::Done;
+  if (IsBlocked(item.id, log_, static_cast<long long>(std::time(nullptr)))) return SearchEnd::Done;
+
+  WriteAlertLine(log_, search.TriggerMinutes(), itemMinutes, search.price, price);
+  if (IsSoundEnabled()) PlaySoundA(kAlertSoundPath, nullptr, SND_FILENAME);
+  if (ArePopupsEnabled()) {
+    if (ShowAlertDialog(item) == -1) {
+      ShowMessage("Failure in creating main dialog window", "Error");
+      return SearchEnd::AlertDialogFailed;
+    }
+    if (++alertDialogs_ == kAlertDialogsBeforeTip) {
+      ShowMessage(
+          "You may be receiving too many Bargain Alerts.\nYou should only see alerts when a true bargain is found.\n"
+          "Try lowering your price or narrow your search.\nSee the Tips section of the user's manual",
+          "Lotwise Tip");
+      ++alertDialogs_;
+    }
+  }
+  return SearchEnd::Done;
+}
+
+void PollingLoop::CountFailedPage() {
+  if (++failedPages_ < kFailedPagesPerMessage) return;
+  failedPages_ = 0;
+  ShowMessage("No internet connection.\nLotwise standing by\n", "Lotwise");
+}
+
+}  // namespace
+
+int RunPoller(const StartupSettings& settings, HANDLE abortEvent) {
+  PollingLoop loop(settings, abortEvent);
+  for (;;) {
+    int interval = ReadRunInterval();
+    switch (loop.RunPass()) {
+      case PassEnd::FileFailure:
+        return -1;
+      case PassEnd::AlertDialogFailed:
+        return 0;  // ends without setting the run event
+      case PassEnd::Aborted:
+        SignalStopped();
+        return 0;
+      case PassEnd::Completed:
+        break;
+    }
+    if (settings.onePass) return 0;
+    // A negative interval waits no time; one too long for the wait is cut to the longest wait.
+    if (interval < 0) interval = 0;
+    if (interval > kLongestIntervalMinutes) interval = kLongestIntervalMinutes;
+    if (WaitForSingleObject(abortEvent, static_cast<DWORD>(interval) * 60000u) != WAIT_TIMEOUT) {
+      SignalStopped();
+      return 0;
+    }
+  }
+}

@@ -1,0 +1,368 @@
+// lotwise.exe's passes end to end under Wine: the pass log byte for byte, bargains, blocked
+// items, the alert dialog driven by its control ids, failed pages, the tip, and stopping.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "tests/fixture_site/fixture_site_client.h"
+#include "tests/support/stand_in_browser.h"
+#include "tests/support/test_support.h"
+#include "tests/uidriver/ui_driver.h"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr char kSettingsKey[] = "SOFTWARE\\Rure Lotwise";
+
+// Two items in the raw-link layout: a 19.50 item with 42 minutes left and a 31.00 item with
+// 2 days 5 hours 17 minutes left.
+const char kCompassPage[] =
+    "<html><head><title>Results</title>\n<script>function doFormSubmit() {}</script></head><body>\n"
+    "<!-- rUreCacheStart -->\n<table>\n"
+    "<tr><td><a href=\"http://cgi.rure.com/ws/rUreISAPI.dll?ViewItem&item=1001\">Brass ship compass</a></td>"
+    "<td>$19.50</td><td>3</td><td>42m</td></tr>\n"
+    "<tr><td><a href=\"http://cgi.rure.com/ws/rUreISAPI.dll?ViewItem&item=1002\">Pocket compass with lid</a></td>"
+    "<td>$31.00</td><td>-</td><td>2d 05h 17m</td></tr>\n"
+    "</table>\n<!-- rUreCacheEnd -->\n</body></html>\n";
+
+const char kItem1001[] =
+    "ID:1001         Descript:Brass ship compass                                 Bids:3    Price:19.50    "
+    "Days:0        Hours:0        Minutes:42      ";
+const char kItem1002[] =
+    "ID:1002         Descript:Pocket compass with lid                            Bids:0    Price:31.00    "
+    "Days:2        Hours:5        Minutes:17      ";
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) {
+      lines.push_back(text.substr(start) + "<no line end>");
+      break;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+// The lines of a golden file, kept with plain line ends in the repository.
+std::vector<std::string> GoldenLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+    lines.push_back(text.substr(start, end - start));
+  return lines;
+}
+
+class PollerPass : public ::testing::Test {
+ protected:
+  ScopedRegistryKey settings_{kSettingsKey};
+  ScratchFolder folder_{"pass"};
+  std::string poller_ = ProgramPath("lotwise.exe");
+
+  void SetUp() override {
+    // Log-only alerts unless a test turns the dialog or the sound on.
+    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "LotwiseSound", "0");
+    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "PopupMessages", "0");
+    WriteFileBytes(folder_.File("page.html"), kCompassPage);
+  }
+  void TearDown() override { RunProgram(poller_, "-k", folder_.Path()); }
+
+  void WriteList(const std::string& text) { WriteFileBytes(folder_.File("lotwise2.ini"), text); }
+  long Run(const std::string& arguments, DWORD timeoutMs = 30000) {
+    return RunProgram(poller_, arguments, folder_.Path(), timeoutMs);
+  }
+  std::vector<std::string> Log() { return Lines(ReadFileBytes(folder_.File("lotwise.txt"))); }
+
+  // Checks the header and returns the lines after it.
+  std::vector<std::string> Body() {
+    std::vector<std::string> lines = Log();
+    EXPECT_GE(lines.size(), 2u);
+    if (lines.size() < 2) return {};
+    EXPECT_EQ(lines[0], "Lotwise Version 2.8");
+    EXPECT_TRUE(std::regex_match(lines[1], std::regex(R"(Last Search: \d\d/\d\d/\d\d \d\d:\d\d:\d\d)"))) << lines[1];
+    return std::vector<std::string>(lines.begin() + 2, lines.end());
+  }
+};
+
+using Expected = std::vector<std::string>;
+
+}  // namespace
+
+TEST_F(PollerPass, TestModeLogsEverySearchByteForByte) {
+  WriteList(
+      "\"brass compass\"\thttp://127.0.0.1:9/x\t0\t1\t30\t25\n"          // 90 minutes, 25.00: 1001 alerts
+      "\"exactly at the limit\" http://127.0.0.1:9/x 0 0 42 19.50\n"      // equal price and minutes alert
+      "\"nothing cheap\" http://127.0.0.1:9/x 9 0 0 5\n"                  // no bargain
+      "no quotes on this line\n"                                           // not a search: passed over
+      "\"long trigger\" http://127.0.0.1:9/x 3 0 0 31");                 // last line without line end
+  EXPECT_EQ(Run("-t page.html"), 0);
+  EXPECT_EQ(Body(), (Expected{
+                        "DESCRIPTION:brass compass TRIGGERMINUTES:90 TRIGGERPRICE:25.00",
+                        "Testing file=page.html",
+                        "no blockfile",
+                        "RURE LOTWISE ALERT: TargetMinutes:90 CurrentMinutes:42 TargetPrice:25.00 CurrentPrice:19.50 --",
+                        kItem1001,
+                        kItem1002,
+                        "Closed temphtml.html",
+                        "DESCRIPTION:exactly at the limit TRIGGERMINUTES:42 TRIGGERPRICE:19.50",
+                        "Testing file=page.html",
+                        "no blockfile",
+                        "RURE LOTWISE ALERT: TargetMinutes:42 CurrentMinutes:42 TargetPrice:19.50 CurrentPrice:19.50 --",
+                        kItem1001,
+                        kItem1002,
+                        "Closed temphtml.html",
+                        "DESCRIPTION:nothing cheap TRIGGERMINUTES:12960 TRIGGERPRICE:5.00",
+                        "Testing file=page.html",
+                        kItem1001,
+                        kItem1002,
+                        "Closed temphtml.html",
+                        "DESCRIPTION:long trigger TRIGGERMINUTES:4320 TRIGGERPRICE:31.00",
+                        "Testing file=page.html",
+                        "no blockfile",
+                        "RURE LOTWISE ALERT: TargetMinutes:4320 CurrentMinutes:42 TargetPrice:31.00 CurrentPrice:19.50 --",
+                        kItem1001,
+                        "no blockfile",
+                        "RURE LOTWISE ALERT: TargetMinutes:4320 CurrentMinutes:3197 TargetPrice:31.00 CurrentPrice:31.00 --",
+                        kItem1002,
+                        "Closed temphtml.html",
+                        "Closed lotwise2.ini",
+                    }));
+  // The saved page is read, never replaced; the normalised copy is the working page.
+  EXPECT_EQ(ReadFileBytes(folder_.File("page.html")), kCompassPage);
+  EXPECT_TRUE(FileExists(folder_.File("temphtml.html")));
+  EXPECT_FALSE(FileExists(folder_.File("temphtml.txt")));
+}
+
+TEST_F(PollerPass, EmptyListAndMissingPage) {
+  WriteList("");
+  EXPECT_EQ(Run("-r"), 0);
+  EXPECT_EQ(Body(), (Expected{"Closed lotwise2.ini"}));
+
+  // A page that does not open leaves the search line alone.
+  WriteList("\"one\" http://127.0.0.1:9/x 0 0 5 1\n\"two\" http://127.0.0.1:9/x 0 0 5 1\n");
+  EXPECT_EQ(Run("-tmissing.html"), 0);
+  EXPECT_EQ(Body(), (Expected{"DESCRIPTION:one TRIGGERMINUTES:5 TRIGGERPRICE:1.00", "Testing file=missing.html",
+                              "DESCRIPTION:two TRIGGERMINUTES:5 TRIGGERPRICE:1.00", "Testing file=missing.html",
+                              "Closed lotwise2.ini"}));
+}
+
+TEST_F(PollerPass, MissingSearchListIsReportedAndEndsWithMinusOne) {
+  ChildProcess pass;
+  ASSERT_TRUE(pass.Start(poller_, "-r", folder_.Path()));
+  ui::MessageBoxSeen box = ui::AnswerMessageBox("Error", IDOK);
+  ASSERT_NE(box.window, nullptr) << ui::DescribeScreen();
+  EXPECT_EQ(box.text, "The file lotwise2.ini was not opened\n");
+  DWORD code = 0;
+  ASSERT_TRUE(pass.Wait(10000, &code));
+  EXPECT_EQ(code, 0xFFFFFFFFu);
+}
+
+TEST_F(PollerPass, BlockedBargainsAreLoggedWithoutAlertUntilTenDaysHavePassed) {
+  WriteList("\"brass compass\" http://127.0.0.1:9/x 0 1 30 25\n");
+  const long long now = static_cast<long long>(std::time(nullptr));
+  // Blocked nine days ago: still blocked. A longer id with the same start does not count.
+  WriteFileBytes(folder_.File("blockedauctions.ini"),
+                 "10011 " + std::to_string(now) + "\r\n1001 " + std::to_string(now - 9 * 86400) + "\r\n");
+  EXPECT_EQ(Run("-t page.html"), 0);
+  EXPECT_EQ(Body(), (Expected{"DESCRIPTION:brass compass TRIGGERMINUTES:90 TRIGGERPRICE:25.00",
+                              "Testing file=page.html", kItem1001, kItem1002, "Closed temphtml.html",
+                              "Closed lotwise2.ini"}));
+
+  // Ten days old: pruned at the next lookup, and the item alerts again.
+  WriteFileBytes(folder_.File("blockedauctions.ini"), "1001 " + std::to_string(now - 864000) + "\r\n");
+  EXPECT_EQ(Run("-t page.html"), 0);
+  std::vector<std::string> body = Body();
+  ASSERT_GE(body.size(), 4u);
+  EXPECT_EQ(body[2], "RURE LOTWISE ALERT: TargetMinutes:90 CurrentMinutes:42 TargetPrice:25.00 CurrentPrice:19.50 --");
+  EXPECT_EQ(ReadFileBytes(folder_.File("blockedauctions.ini")), "");
+}
+
+TEST_F(PollerPass, AlertDialogShowsTheItemInTheCornerAndViewNowOpensItsPage) {
+  StandInBrowser browser;
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "PopupMessages", "1");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "ItemHost", "items.example.test");
+  WriteList("\"brass compass\" http://127.0.0.1:9/x 0 1 30 25\n");
+  ChildProcess pass;
+  ASSERT_TRUE(pass.Start(poller_, "-t page.html", folder_.Path()));
+
+  HWND alert = ui::WaitForWindow("Lotwise Alert V2.8");
+  ASSERT_NE(alert, nullptr) << ui::DescribeScreen();
+  EXPECT_EQ(ui::Text(alert, 1009), "Brass ship compass");
+  EXPECT_EQ(ui::Text(alert, 1010), "1001");
+  EXPECT_EQ(ui::Text(alert, 1013), "19.50");
+  EXPECT_EQ(ui::Text(alert, 1015), "3");
+  EXPECT_EQ(ui::Text(alert, 1017), "0");
+  EXPECT_EQ(ui::Text(alert, 1019), "0");
+  EXPECT_EQ(ui::Text(alert, 1021), "42");
+  EXPECT_EQ(ui::Text(alert, 1026), "What would you like to do?");
+  EXPECT_EQ(ui::Text(alert, 1), "View Now");
+  EXPECT_EQ(ui::Text(alert, 2), "View Later");
+  EXPECT_EQ(ui::Text(alert, 1025), "View Never");
+  EXPECT_EQ(GetWindowLongA(alert, GWL_STYLE) & WS_SYSMENU, 0);
+
+  RECT work{}, client{}, window{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  GetClientRect(alert, &client);
+  GetWindowRect(alert, &window);
+  EXPECT_EQ(window.left, work.right - client.right);
+  EXPECT_EQ(window.top, work.bottom - client.bottom - 20);
+
+  // The alert line is on disk while the dialog waits.
+  std::vector<std::string> body = Body();
+  ASSERT_GE(body.size(), 4u);
+  EXPECT_EQ(body.back(), "RURE LOTWISE ALERT: TargetMinutes:90 CurrentMinutes:42 TargetPrice:25.00 CurrentPrice:19.50 --");
+
+  ui::Click(alert, IDOK);
+  std::vector<std::string> opened = browser.Opened();
+  ASSERT_EQ(opened.size(), 1u);
+  // winebrowser hands the address on as given, host lower-cased.
+  EXPECT_EQ(opened[0], "http://items.example.test/ws/rUreISAPI.dll?MfcISAPICommand=ViewItem&item=1001");
+  DWORD code = 1;
+  ASSERT_TRUE(pass.Wait(15000, &code)) << ui::DescribeScreen();
+  EXPECT_EQ(code, 0u);
+  EXPECT_FALSE(FileExists(folder_.File("blockedauctions.ini")));
+}
+
+TEST_F(PollerPass, ViewNeverBlocksTheItemAndViewLaterRecordsNothing) {
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "PopupMessages", "1");
+  WriteList("\"brass compass\" http://127.0.0.1:9/x 0 1 30 25\n");
+  ChildProcess pass;
+  ASSERT_TRUE(pass.Start(poller_, "-t page.html", folder_.Path()));
+  HWND alert = ui::WaitForWindow("Lotwise Alert V2.8");
+  ASSERT_NE(alert, nullptr) << ui::DescribeScreen();
+  ui::Click(alert, 2);  // View Later
+  ASSERT_TRUE(pass.Wait(15000)) << ui::DescribeScreen();
+  EXPECT_FALSE(FileExists(folder_.File("blockedauctions.ini")));
+
+  const long long before = static_cast<long long>(std::time(nullptr));
+  ASSERT_TRUE(pass.Start(poller_, "-t page.html", folder_.Path()));
+  alert = ui::WaitForWindow("Lotwise Alert V2.8");
+  ASSERT_NE(alert, nullptr) << ui::DescribeScreen();
+  ui::Click(alert, 1025);  // View Never
+  ASSERT_TRUE(pass.Wait(15000)) << ui::DescribeScreen();
+  const std::string blocked = ReadFileBytes(folder_.File("blockedauctions.ini"));
+  std::smatch match;
+  ASSERT_TRUE(std::regex_match(blocked, match, std::regex("1001 (\\d+)\r\n"))) << blocked;
+  EXPECT_GE(std::stoll(match[1]), before);
+  EXPECT_LE(std::stoll(match[1]), before + 60);
+
+  // The next pass finds it blocked: no alert, no dialog.
+  EXPECT_EQ(Run("-t page.html"), 0);
+  for (const std::string& line : Log()) EXPECT_EQ(line.find("RURE LOTWISE ALERT"), std::string::npos) << line;
+}
+
+TEST_F(PollerPass, TipFollowsTheSixthAlertDialogOnly) {
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "PopupMessages", "1");
+  std::string list;
+  for (int i = 0; i < 4; ++i) list += "\"search " + std::to_string(i) + "\" http://127.0.0.1:9/x 9 0 0 100\n";
+  WriteList(list);  // 4 searches x 2 bargains: 8 dialogs in one pass
+  ChildProcess pass;
+  ASSERT_TRUE(pass.Start(poller_, "-t page.html", folder_.Path()));
+  for (int dialog = 1; dialog <= 8; ++dialog) {
+    HWND alert = ui::WaitForWindow("Lotwise Alert V2.8");
+    ASSERT_NE(alert, nullptr) << "dialog " << dialog << "\n" << ui::DescribeScreen();
+    ui::Click(alert, 2);
+    ASSERT_TRUE(ui::WaitForWindowGone("Lotwise Alert V2.8", 5000));
+    if (dialog == 6) {
+      ui::MessageBoxSeen tip = ui::AnswerMessageBox("Lotwise Tip", IDOK);
+      ASSERT_NE(tip.window, nullptr) << ui::DescribeScreen();
+      EXPECT_EQ(tip.text,
+                "You may be receiving too many Bargain Alerts.\nYou should only see alerts when a true bargain is "
+                "found.\nTry lowering your price or narrow your search.\nSee the Tips section of the user's manual");
+    } else {
+      Sleep(200);
+      EXPECT_EQ(ui::FindTopWindow("Lotwise Tip"), nullptr) << "after dialog " << dialog;
+    }
+  }
+  DWORD code = 1;
+  ASSERT_TRUE(pass.Wait(15000, &code)) << ui::DescribeScreen();
+  EXPECT_EQ(code, 0u);
+}
+
+TEST_F(PollerPass, NinthFailedPageTellsTheUserOnce) {
+  std::string list;
+  for (int i = 0; i < 10; ++i) list += "\"s" + std::to_string(i) + "\" http://127.0.0.1:9/x 0 0 1 1\n";
+  WriteList(list);
+  ChildProcess pass;
+  ASSERT_TRUE(pass.Start(poller_, "-t missing.html", folder_.Path()));
+  ui::MessageBoxSeen box = ui::AnswerMessageBox("Lotwise", IDOK);
+  ASSERT_NE(box.window, nullptr) << ui::DescribeScreen();
+  EXPECT_EQ(box.text, "No internet connection.\nLotwise standing by\n");
+  // The message came after the ninth search: its log line is there, the tenth's is not yet.
+  DWORD code = 1;
+  ASSERT_TRUE(pass.Wait(15000, &code)) << ui::DescribeScreen();
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(ui::FindTopWindow("Lotwise"), nullptr);
+}
+
+TEST_F(PollerPass, ContinuousPollerRepeatsPassesAndStopsDuringTheWaitOrAfterASearch) {
+  fixture_site::Site site;
+  ASSERT_TRUE(site.Ready()) << site.ServerLog();
+  ASSERT_TRUE(site.Put("/compass.html", kCompassPage));
+  const std::string list = "\"brass compass\" " + site.Address("/compass.html") + " 0 1 30 25\n\"two\" " +
+                           site.Address("/compass.html") + " 0 0 1 1\n";
+  WriteList(list);
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RunInterval", "0");
+  ChildProcess poller;
+  ASSERT_TRUE(poller.Start(poller_, "", folder_.Path()));
+  // Interval 0: passes follow each other at once. Wait for several of them.
+  size_t fetched = 0;
+  for (int i = 0; i < 300 && fetched < 6; ++i) {
+    Sleep(100);
+    fetched += site.TakeRequests().size();
+  }
+  EXPECT_GE(fetched, 6u) << site.ServerLog();
+  ASSERT_TRUE(poller.IsRunning());
+  EXPECT_EQ(Run("-k"), 0);
+  DWORD code = 1;
+  ASSERT_TRUE(poller.Wait(5000, &code));
+  EXPECT_EQ(code, 0u);
+  // Stopped after a search: the log holds whole searches, with or without its closing line.
+  std::vector<std::string> body = Body();
+  ASSERT_GE(body.size(), 4u);
+  EXPECT_EQ(body[0], "DESCRIPTION:brass compass TRIGGERMINUTES:90 TRIGGERPRICE:25.00");
+  EXPECT_TRUE(body.back() == "Closed temphtml.html" || body.back() == "Closed lotwise2.ini") << body.back();
+
+  // A long interval: the stop request ends the wait at once.
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RunInterval", "30");
+  ASSERT_TRUE(poller.Start(poller_, "", folder_.Path()));
+  for (int i = 0; i < 200 && (Log().empty() || Log().back() != "Closed lotwise2.ini"); ++i) Sleep(100);
+  ASSERT_EQ(Log().back(), "Closed lotwise2.ini");
+  const DWORD start = GetTickCount();
+  EXPECT_EQ(Run("-k"), 0);
+  ASSERT_TRUE(poller.Wait(5000, &code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_LT(GetTickCount() - start, 5000u);
+}
+
+TEST_F(PollerPass, OnePassFetchesEverySearchFromTheSite) {
+  fixture_site::Site site;
+  ASSERT_TRUE(site.Ready()) << site.ServerLog();
+  // Both layouts, a page with no items, a 404 page (stored and parsed like any other) and a
+  // host that refuses the connection (no page: the search line stands alone).
+  WriteList("\"pocket watch\" " + site.Address("/pages/raw_pocket_watches.html?q=watch") + " 0 3 0 25\n" +
+            "\"film camera\"\t" + site.Address("/pages/escaped_film_cameras.html") + "\t0\t3\t0\t25.00\n" +
+            "\"nothing\" " + site.Address("/pages/raw_no_items.html") + " 0 0 10 1\n" +
+            "\"gone\" " + site.Address("/no/such/page.html") + " 0 0 10 1\n" +
+            "\"refused\" http://127.0.0.1:9/x 0 0 10 1\n");
+  site.TakeRequests();  // forget what earlier tests fetched
+  EXPECT_EQ(Run("-r", 60000), 0);
+  std::vector<std::string> body = Body();
+  const std::string expected = ReadFileBytes(LOTWISE_TEST_DATA "\\passes\\one_pass_from_site.expected");
+  EXPECT_EQ(body, GoldenLines(expected));
+  // On a difference, the whole log is kept beside the test for a look.
+  if (body != GoldenLines(expected)) CopyFileA(folder_.File("lotwise.txt").c_str(), "one_pass_from_site.actual", FALSE);
+
+  std::vector<fixture_site::Request> requests = site.TakeRequests();
+  ASSERT_EQ(requests.size(), 4u);
+  EXPECT_EQ(requests[0].RequestLine(), "GET /pages/raw_pocket_watches.html?q=watch HTTP/1.0");
+  EXPECT_NE(requests[0].bytes.find("\r\nAccept: text/*\r\nUser-Agent: Lotwise\r\n"), std::string::npos)
+      << requests[0].bytes;
+}
