@@ -135,12 +135,17 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 
 INT_PTR ModalDialog::Run(HWND owner) {
   // A loop of our own rather than DialogBox's, so that open modeless dialogs keep their keys.
-  if (!CreateFromTemplate(owner)) return -1;
-  const bool disableOwner = owner && IsWindowEnabled(owner);
-  if (disableOwner) EnableWindow(owner, FALSE);
-  ShowWindow(Handle(), SW_SHOW);
+  // Set before the window exists: OnInit may already End the run.
   running_ = true;
   result_ = IDCANCEL;
+  // As DialogBox does, the owner is disabled before the dialog initialises.
+  const bool disableOwner = owner && IsWindowEnabled(owner);
+  if (disableOwner) EnableWindow(owner, FALSE);
+  if (!CreateFromTemplate(owner)) {
+    if (disableOwner) EnableWindow(owner, TRUE);
+    return -1;
+  }
+  if (running_) ShowWindow(Handle(), SW_SHOW);
   bool quit = false;
   int quitCode = 0;
   MSG message;
