@@ -366,3 +366,43 @@ TEST_F(PollerPass, OnePassFetchesEverySearchFromTheSite) {
   EXPECT_NE(requests[0].bytes.find("\r\nAccept: text/*\r\nUser-Agent: Lotwise\r\n"), std::string::npos)
       << requests[0].bytes;
 }
+
+TEST_F(PollerPass, PopupsSwitchedOffInTheSettingsDialogTakeEffectAtTheNextAlert) {
+  fixture_site::Site site;
+  ASSERT_TRUE(site.Ready()) << site.ServerLog();
+  ASSERT_TRUE(site.Put("/compass.html", kCompassPage));
+  WriteList("\"brass compass\" " + site.Address("/compass.html") + " 0 1 30 25\n");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RunInterval", "0");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "PopupMessages", "1");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Folder", folder_.Path());
+  ChildProcess poller;
+  ASSERT_TRUE(poller.Start(poller_, "", folder_.Path()));
+  HWND alert = ui::WaitForWindow("Lotwise Alert V2.8");
+  ASSERT_NE(alert, nullptr) << ui::DescribeScreen();
+
+  // While the alert waits, the user turns the pop-ups off in the settings dialog.
+  ChildProcess settings;
+  ASSERT_TRUE(settings.Start(poller_, "-s", folder_.Path()));
+  HWND dialog = ui::WaitForWindow("Lotwise V2.6");
+  ASSERT_NE(dialog, nullptr) << ui::DescribeScreen();
+  ui::SetChecked(dialog, 1005, false);
+  ui::SetChecked(dialog, 1007, false);
+  ui::PostClick(dialog, 1004);
+  ASSERT_TRUE(settings.Wait(10000)) << ui::DescribeScreen();
+
+  ui::Click(alert, IDCANCEL);
+  // The same poller goes on with passes every moment; their bargains are logged, not shown.
+  for (int i = 0; i < 100 && ReadFileBytes(folder_.File("lotwise.txt")).find("Closed lotwise2.ini") == std::string::npos;
+       ++i)
+    Sleep(100);
+  Sleep(1500);
+  EXPECT_EQ(ui::FindTopWindow("Lotwise Alert V2.8"), nullptr) << ui::DescribeScreen();
+  EXPECT_TRUE(poller.IsRunning());
+  // Passes keep emptying and refilling the log: look until one shows its alert line.
+  bool alertLogged = false;
+  for (int i = 0; i < 100 && !alertLogged; ++i, Sleep(50))
+    alertLogged = ReadFileBytes(folder_.File("lotwise.txt")).find("RURE LOTWISE ALERT") != std::string::npos;
+  EXPECT_TRUE(alertLogged);
+  EXPECT_EQ(Run("-k"), 0);
+  ASSERT_TRUE(poller.Wait(5000));
+}
