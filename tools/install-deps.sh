@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++-mingw-w64-i686 wine wine32:i386 xvfb xauth clang libclang-rt-14-dev
-          googletest libbenchmark-dev python3 imagemagick x11-apps)
+          googletest libbenchmark-dev python3 imagemagick x11-apps nsis)
 
 missing=()
 for p in "${packages[@]}"; do
