@@ -322,7 +322,7 @@ TEST_F(PollerPass, ContinuousPollerRepeatsPassesAndStopsDuringTheWaitOrAfterASea
   ASSERT_TRUE(poller.IsRunning());
   EXPECT_EQ(Run("-k"), 0);
   DWORD code = 1;
-  ASSERT_TRUE(poller.Wait(5000, &code));
+  ASSERT_TRUE(poller.Wait(15000, &code)) << ui::DescribeScreen() << ReadFileBytes(folder_.File("lotwise.txt"));
   EXPECT_EQ(code, 0u);
   // Stopped after a search: the log holds whole searches, with or without its closing line.
   std::vector<std::string> body = Body();
@@ -335,11 +335,10 @@ TEST_F(PollerPass, ContinuousPollerRepeatsPassesAndStopsDuringTheWaitOrAfterASea
   ASSERT_TRUE(poller.Start(poller_, "", folder_.Path()));
   for (int i = 0; i < 200 && (Log().empty() || Log().back() != "Closed lotwise2.ini"); ++i) Sleep(100);
   ASSERT_EQ(Log().back(), "Closed lotwise2.ini");
-  const DWORD start = GetTickCount();
+  // With 30 minutes to wait, ending within the bound means the stop request cut the wait short.
   EXPECT_EQ(Run("-k"), 0);
-  ASSERT_TRUE(poller.Wait(5000, &code));
+  ASSERT_TRUE(poller.Wait(15000, &code)) << ui::DescribeScreen();
   EXPECT_EQ(code, 0u);
-  EXPECT_LT(GetTickCount() - start, 5000u);
 }
 
 TEST_F(PollerPass, OnePassFetchesEverySearchFromTheSite) {
