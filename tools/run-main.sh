@@ -1,18 +1,46 @@
 #!/usr/bin/env bash
-# The main job: builds the programs and, in a fresh Wine prefix, runs the poller: a one-pass
-# run in a demo folder, then the stop command.
+# The main job: builds Lotwise and its installer, starts the local sample auction site, installs
+# Lotwise silently into a fresh Wine prefix, writes a sample search list that points at the
+# site, runs one pass with pop-ups off and prints the pass log. With a display of your own
+# (DISPLAY set), the search manager then opens on the results; close it to finish.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOTWISE_BUILD:-$root/build}
+
 "$root/tools/install-deps.sh"
 "$root/tools/build.sh" >/dev/null
-demo="$build/demo"
-rm -rf "$demo" && mkdir -p "$demo"
-cp "$build/win/bin/lotwise.exe" "$demo/"
+
+site="$build/demo-site"
+python3 "$root/tests/fixture_site/fixture_site.py" stop --state "$site" >/dev/null 2>&1 || true
+rm -rf "$site"
+python3 "$root/tests/fixture_site/fixture_site.py" start --state "$site" --mount "/pages=$root/tests/data/pages"
+trap 'python3 "$root/tests/fixture_site/fixture_site.py" stop --state "$site" >/dev/null 2>&1 || true' EXIT
+for _ in $(seq 1 100); do [ -s "$site/port" ] && break; sleep 0.1; done
+port=$(tr -d '\n' <"$site/port")
+
+[ -n "${DISPLAY:-}" ] && export LOTWISE_KEEP_DISPLAY=1
+export LOTWISE_WINEPREFIX="$build/demo-prefix"
+export LOTWISE_DEMO_PORT=$port LOTWISE_DEMO_SETUP="$build/win/bin/LotwiseSetup.exe"
 "$root/tools/with-wine.sh" bash -c '
-  cd "$1"
-  wine lotwise.exe -r & pass=$!
-  sleep 2
-  wine lotwise.exe -k
-  wait $pass; echo "lotwise.exe -r ended with $?"
-' _ "$demo"
+  set -euo pipefail
+  wine "$LOTWISE_DEMO_SETUP" /S
+  folder="$WINEPREFIX/drive_c/Program Files/Rure Lotwise"
+  site="http://127.0.0.1:$LOTWISE_DEMO_PORT/pages"
+  # Target 25.00 and three hours left: three bargains on each of the first two pages.
+  printf "%s\r\n" \
+    "\"Pocket watches\"	$site/raw_pocket_watches.html?q=pocket+watch	0	3	0	25" \
+    "\"Film cameras\"	$site/escaped_film_cameras.html?q=film+camera	0	3	0	25" \
+    "\"Fountain pens\" $site/raw_long_line_pens.html?q=fountain+pen 0 3 0 25.00" \
+    "\"Typewriters\" $site/raw_no_items.html?q=typewriter 0 0 30 10" >"$folder/lotwise2.ini"
+  wine reg add "HKLM\\SOFTWARE\\Rure Lotwise" /v PopupMessages /t REG_SZ /d 0 /f >/dev/null
+  wine reg add "HKLM\\SOFTWARE\\Rure Lotwise" /v LotwiseSound /t REG_SZ /d 0 /f >/dev/null
+  (cd "$folder" && wine lotwise.exe -r)
+  echo "Pass log ($folder/lotwise.txt):"
+  echo
+  tr -d "\r" <"$folder/lotwise.txt"
+  if [ -n "${LOTWISE_KEEP_DISPLAY:-}" ]; then
+    echo
+    echo "Opening the search manager on the results; close it to finish."
+    (cd "$folder" && wine LotwiseMgr.exe)
+  fi
+'
