@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/fixture_site/fixture_site_client.h"
+#include "tests/support/screen_capture.h"
 #include "tests/support/stand_in_browser.h"
 #include "tests/support/test_support.h"
 #include "tests/uidriver/ui_driver.h"
@@ -206,6 +207,8 @@ TEST_F(PollerPass, AlertDialogShowsTheItemInTheCornerAndViewNowOpensItsPage) {
   EXPECT_EQ(ui::Text(alert, 2), "View Later");
   EXPECT_EQ(ui::Text(alert, 1025), "View Never");
   EXPECT_EQ(GetWindowLongA(alert, GWL_STYLE) & WS_SYSMENU, 0);
+  CreateDirectoryA("screens", nullptr);
+  SaveScreenshot("screens\\alert_dialog.bmp");  // for the user's guide (tools/screenshots.sh)
 
   RECT work{}, client{}, window{};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);

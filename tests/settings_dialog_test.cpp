@@ -8,6 +8,7 @@
 
 #include "common/settings_store.h"
 #include "poller/dialogs/settings_ids.h"
+#include "tests/support/screen_capture.h"
 #include "tests/support/test_support.h"
 #include "tests/uidriver/ui_driver.h"
 
@@ -89,6 +90,8 @@ bool KeyExists(const char* path) {
 
 TEST_F(SettingsDialog, IsLaidOutAsItsTemplate) {
   Open();
+  CreateDirectoryA("screens", nullptr);
+  SaveScreenshot("screens\\settings_dialog.bmp");  // for the user's guide (tools/screenshots.sh)
   EXPECT_EQ(ui::WindowText(dialog_), kCaption);
   EXPECT_EQ(GetWindow(dialog_, GW_OWNER), nullptr) << "the dialog has no owner";
   const LONG style = GetWindowLongA(dialog_, GWL_STYLE);

@@ -11,7 +11,7 @@
 #include "common/pass_log.h"
 #include "manager/manager_ids.h"
 #include "manager/tests/manager_session.h"
-#include "manager/tests/screen_capture.h"
+#include "tests/support/screen_capture.h"
 #include "tests/support/stand_in_browser.h"
 #include "tests/uidriver/ui_driver.h"
 

@@ -8,7 +8,7 @@
 #include "common/settings_store.h"
 #include "manager/manager_ids.h"
 #include "manager/tests/manager_session.h"
-#include "manager/tests/screen_capture.h"
+#include "tests/support/screen_capture.h"
 #include "tests/uidriver/ui_driver.h"
 
 using namespace testing_support;

@@ -1,5 +1,5 @@
 // Screen capture through GDI: BitBlt from the screen into a 32-bit DIB section.
-#include "manager/tests/screen_capture.h"
+#include "tests/support/screen_capture.h"
 
 #include <cstdio>
 
