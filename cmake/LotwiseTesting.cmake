@@ -5,8 +5,10 @@
 # lotwise_wine_test(NAME SOURCES... LIBS ... [FIXTURES fixture...]): a Windows test program that
 #   drives the real lotwise.exe / LotwiseMgr.exe. Each test gets a working folder of its own.
 # Every test has a time limit, so a dialog nobody answers can never hang the run.
+# lotwise_fuzzer(...) (cmake/LotwiseFuzzing.cmake): a libFuzzer target run as a timed test.
 
 include(${CMAKE_CURRENT_LIST_DIR}/../tests/fixture_site/FixtureSite.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/LotwiseFuzzing.cmake)
 
 set(LOTWISE_TEST_TIMEOUT 300 CACHE STRING "seconds one test program may take")
 
