@@ -17,7 +17,7 @@ constexpr std::size_t kMaxItemNumber = sizeof(AuctionItem::id) - 1;
 constexpr int kReadSize = kWorkingLineSize - 1;  // a read takes at most 1022 characters
 
 bool ReadPiece(ResultPage& page) {
-  if (page.stream && std::fgets(page.workingLine, kReadSize, page.stream)) return true;
+  if (ReadPagePiece(page, page.workingLine, kReadSize) > 0) return true;
   page.workingLine[0] = '\0';
   return false;
 }
@@ -186,12 +186,16 @@ void ItemScan::Finish(AuctionItem& item) const {
 
 bool PageEnded(const ResultPage& page) {
   // A read error ends the page too: no later read would give anything.
-  return !page.stream || std::feof(page.stream) || std::ferror(page.stream);
+  if (!page.stream || std::ferror(page.stream)) return true;
+  // The stream itself has met its end as soon as the last block was read ahead.
+  if (page.readAhead.owner == page.stream) return page.readAhead.ended;
+  return std::feof(page.stream) != 0;
 }
 
 void ClosePage(ResultPage& page) {
   if (page.stream) std::fclose(page.stream);
   page.stream = nullptr;
+  page.readAhead.owner = nullptr;
   page.workingLine[0] = '\0';
 }
 

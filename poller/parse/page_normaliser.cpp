@@ -1,5 +1,7 @@
 // The result page normaliser: entities out, printable characters only, a line break before '>'.
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "poller/parse/result_page.h"
 
@@ -18,6 +20,7 @@ std::FILE* OpenBuffered(const char* name, const char* mode) {
 void DropPage(ResultPage& page) {
   if (page.stream) std::fclose(page.stream);
   page.stream = nullptr;
+  page.readAhead.owner = nullptr;  // a stream opened next may have the same address
 }
 
 // Ends a pass: the page read so far goes, the file just written becomes "temphtml.html" and
@@ -74,7 +77,79 @@ void TagBreakPass(ResultPage& page) {
   ReopenOnResult(page, out);
 }
 
+namespace {
+
+// Pass two's rule on one character c of its input, at column `column` of pass two's piece.
+inline char* BreakOne(char* out, char c, std::size_t& column) {
+  // A '>' that opens a piece gets no break: it joins the text before it.
+  *out = '\n';
+  out += c == '>' && column != 0;
+  *out = c;
+  out += c >= 0x20 && c <= 0x7E;
+  column = c == '\n' || column + 1 == kWorkingLineSize - 1 ? 0 : column + 1;
+  return out;
+}
+
+// Whether any of the eight bytes of word needs more than a copy: a byte below 0x20 (the NUL
+// that ends the text among them), 0x7F and up, or '>'.
+inline bool AnySpecial(std::uint64_t word) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+  const std::uint64_t below = (word - kOnes * 0x20) & ~word;
+  const std::uint64_t notDel = word ^ (kOnes * 0x7F);
+  const std::uint64_t del = (notDel - kOnes) & ~notDel;
+  const std::uint64_t notClose = word ^ (kOnes * '>');
+  const std::uint64_t close = (notClose - kOnes) & ~notClose;
+  return ((below | del | close) & kHighs) != 0 || (word & kHighs) != 0;
+}
+
+// Pass two over one piece of pass one's output (text, NUL-terminated, with at least eight
+// readable bytes from every character on): column carries pass two's own piece boundaries,
+// which fall after a line break or after 1023 characters of pass one's output.
+char* BreakPiece(char* out, const char* text, std::size_t& column) {
+  for (;;) {
+    if (column + 8 <= kWorkingLineSize - 2) {
+      std::uint64_t word;
+      std::memcpy(&word, text, 8);
+      if (!AnySpecial(word)) {
+        std::memcpy(out, text, 8);
+        out += 8;
+        text += 8;
+        column += 8;
+        continue;
+      }
+    }
+    for (const char* stop = text + 8; text < stop; ++text) {
+      if (*text == '\0') return out;
+      out = BreakOne(out, *text, column);
+    }
+  }
+}
+
+}  // namespace
+
+// Both passes in one: each piece of the page is cleaned as pass one would and goes through
+// pass two's rule at once, with pass two's piece boundaries counted along the way, so the
+// normalised page is the same to the byte without the intermediate round trip.
 void NormaliseResultPage(ResultPage& page) {
-  EntityPass(page);
-  TagBreakPass(page);
+  if (!page.stream) return;
+  std::FILE* out = OpenBuffered(kIntermediateFile, "w");
+  if (!out) return DropPage(page);
+  char line[kWorkingLineSize + 8] = {};  // room for the last eight-byte read of a piece
+  constexpr std::size_t kBlock = 1 << 15;
+  static_assert(kBlock > 2 * kWorkingLineSize + 8, "a block holds a rewritten piece");
+  char block[kBlock + 2 * kWorkingLineSize + 8];
+  std::size_t used = 0;
+  std::size_t column = 0;
+  page.readAhead.owner = nullptr;
+  while (ReadPagePiece(page, line, kWorkingLineSize) > 0) {
+    CleanEntities(line);
+    used = static_cast<std::size_t>(BreakPiece(block + used, line, column) - block);
+    if (used >= kBlock) {
+      std::fwrite(block, 1, used, out);
+      used = 0;
+    }
+  }
+  std::fwrite(block, 1, used, out);
+  ReopenOnResult(page, out);
 }

@@ -7,12 +7,28 @@
 #include "poller/parse/auction_item.h"
 
 constexpr int kWorkingLineSize = 1024;
+constexpr std::size_t kReadAheadSize = 1 << 14;
 
 // The page stream and the working line, shared by the normaliser, the locator and the parser.
 struct ResultPage {
   std::FILE* stream = nullptr;  // opened by the caller on the working page file (text mode, "r")
   char workingLine[kWorkingLineSize] = {};
+
+  // What ReadPagePiece has read ahead of the stream; it belongs to the stream named by owner
+  // and starts afresh whenever stream is another.
+  struct ReadAhead {
+    const std::FILE* owner = nullptr;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    bool ended = false;  // a piece read has met the end of the stream
+    char bytes[kReadAheadSize];
+  } readAhead;
 };
+
+// Reads the next piece of the page stream into line as fgets(line, size, stream) would: up to
+// and including a line break, at most size - 1 characters, then a NUL. Returns how many
+// characters it stored; 0 when the page has ended (line untouched).
+std::size_t ReadPagePiece(ResultPage& page, char* line, std::size_t size);
 
 // Which layout the item being parsed uses, told by how its link is written.
 enum class PageStyle { RawLinks = 0, EscapedLinks = 1 };

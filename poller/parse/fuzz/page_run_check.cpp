@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "poller/parse/fuzz/reference_parser.h"
 #include "poller/parse/result_page.h"
 
 namespace {
@@ -96,6 +98,94 @@ std::string CheckPageRun(const char* pageFile, PageRunMode mode, std::vector<Auc
     if (items) items->push_back(item);
   }
   ClosePage(page);
+  return failure;
+}
+
+namespace {
+
+// The normalised page that page (open on pageFile) turns into, read back in binary.
+std::string Normalised(const char* pageFile, bool twoPasses) {
+  ResultPage page;
+  page.stream = std::fopen(pageFile, "r");
+  if (!page.stream) return "(cannot open)";
+  if (twoPasses) {
+    EntityPass(page);
+    TagBreakPass(page);
+  } else {
+    NormaliseResultPage(page);
+  }
+  if (!page.stream) return "(no stream)";
+  ClosePage(page);
+  std::string text;
+  std::FILE* file = std::fopen("temphtml.html", "rb");
+  if (!file) return "(no temphtml.html)";
+  char buffer[4096];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+  std::fclose(file);
+  return text;
+}
+
+}  // namespace
+
+std::string CheckNormaliserAgainstPasses(const char* pageFile) {
+  const std::string passes = Normalised(pageFile, true);
+  const std::string merged = Normalised(pageFile, false);
+  if (passes == merged) return {};
+  std::size_t at = 0;
+  while (at < passes.size() && at < merged.size() && passes[at] == merged[at]) ++at;
+  return "normalised pages differ at byte " + std::to_string(at) + " of " + std::to_string(passes.size()) +
+         " (two passes) and " + std::to_string(merged.size()) + " (merged)";
+}
+
+std::string CheckParserAgainstReference(const char* pageFile, PageRunMode mode) {
+  const char* parsed = pageFile;
+  if (mode == PageRunMode::Normalised) {
+    ResultPage page;
+    page.stream = std::fopen(pageFile, "r");
+    NormaliseResultPage(page);
+    if (!page.stream) return "no stream on the normalised page";
+    ClosePage(page);
+    parsed = "temphtml.html";
+  }
+  const long maxCalls = 4 * FileSize(parsed) + 16;
+  ResultPage page;
+  ResultPage reference;
+  page.stream = std::fopen(parsed, "r");
+  reference.stream = std::fopen(parsed, "r");
+  std::string failure;
+  if (!page.stream || !reference.stream) failure = "cannot open the page twice";
+  if (failure.empty()) {
+    LocateResultList(page);
+    ReferenceLocateResultList(reference);
+    if (std::strcmp(page.workingLine, reference.workingLine) != 0) failure = "located at another line";
+  }
+  AuctionItem item;
+  AuctionItem expected;
+  for (long call = 1; failure.empty(); ++call) {
+    const bool ended = PageEnded(page);
+    if (ended != ReferencePageEnded(reference)) {
+      failure = "the page ends at another call";
+    } else if (ended) {
+      break;
+    } else if (call > maxCalls) {
+      failure = "the page loop does not end";
+    } else {
+      Fill(item);
+      Fill(expected);
+      ParseNextItem(page, item);
+      ReferenceParseNextItem(reference, expected);
+      if (std::memcmp(&item, &expected, sizeof item) != 0) {
+        failure = "call " + std::to_string(call) + ": item " + FormatItem(item) + " where the reference gives " +
+                  FormatItem(expected);
+      } else if (std::strcmp(page.workingLine, reference.workingLine) != 0) {
+        failure = "call " + std::to_string(call) + ": working line \"" + page.workingLine +
+                  "\" where the reference has \"" + reference.workingLine + "\"";
+      }
+    }
+  }
+  ClosePage(page);
+  if (reference.stream) std::fclose(reference.stream);
   return failure;
 }
 

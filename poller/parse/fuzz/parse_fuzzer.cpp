@@ -43,7 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!page) Fail("fopen", "page.html");
   std::fwrite(data, 1, size, page);
   std::fclose(page);
-  std::string failure = CheckPageRun("page.html", PageRunMode::Normalised);
+  std::string failure = CheckNormaliserAgainstPasses("page.html");
+  if (!failure.empty()) Fail("merged normaliser", failure);
+  failure = CheckParserAgainstReference("page.html", PageRunMode::Normalised);
+  if (!failure.empty()) Fail("parser against its reference, normalised page", failure);
+  failure = CheckParserAgainstReference("page.html", PageRunMode::Raw);
+  if (!failure.empty()) Fail("parser against its reference, raw page", failure);
+  failure = CheckPageRun("page.html", PageRunMode::Normalised);
   if (!failure.empty()) Fail("normalised page", failure);
   failure = CheckPageRun("page.html", PageRunMode::Raw);
   if (!failure.empty()) Fail("raw page", failure);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -57,6 +58,36 @@ TEST(SamplePages, FuzzerFindingsRunThroughCleanly) {
     EXPECT_EQ(CheckPageRun(input.c_str(), PageRunMode::Raw), "") << input;
   }
   EXPECT_GT(inputs, 0);
+}
+
+TEST(SamplePages, ParserGivesWhatItsReferenceGives) {
+  std::vector<std::string> inputs;
+  for (const char* name : {"raw_pocket_watches", "escaped_film_cameras", "raw_long_line_pens", "raw_no_items",
+                           "escaped_no_items"}) {
+    inputs.push_back(ReadBinary(std::string("pages/") + name + ".html"));
+  }
+  for (const auto& entry : std::filesystem::directory_iterator("regressions")) {
+    if (entry.is_regular_file()) inputs.push_back(ReadBinary(entry.path().string()));
+  }
+  // Pages shuffled together from the pieces of item rows of both layouts.
+  const std::string kPieces[] = {"<tr><td><a href=\"x.dll?ViewItem&item=", "<a href=\"ViewItem&amp;item=", "12345",
+                                 "&amp;rd=1\">", "\">", "<font>Brass compass</font>", "<b>Tom &amp;amp; Jerry</b>",
+                                 "<td>$1,234.56</td>", "<td>US $9.99</td>", "<td>-</td>", "<td>7</td>",
+                                 "<td>2d 03h 15m</td>", "<td><1m</td>", "<td>abc</td>", "</td></tr>\n",
+                                 "<!-- rUreCacheEnd -->", "Save this search", "rUreISAPI.dll?Featured",
+                                 "<!-- rUreCacheStart -->\n", "&#39;", "<wbr>", std::string(700, 'q'), "\n", ">", "<"};
+  std::mt19937 random(11);
+  for (int round = 0; round < 300; ++round) {
+    std::string page;
+    const int count = static_cast<int>(random() % 80);
+    for (int i = 0; i < count; ++i) page += kPieces[random() % std::size(kPieces)];
+    inputs.push_back(page);
+  }
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    WriteBinary("page.html", inputs[i]);
+    ASSERT_EQ(CheckParserAgainstReference("page.html", PageRunMode::Normalised), "") << "input " << i;
+    ASSERT_EQ(CheckParserAgainstReference("page.html", PageRunMode::Raw), "") << "input " << i;
+  }
 }
 
 }  // namespace
