@@ -18,18 +18,16 @@ int TriggerMinutes(int days, int hours, int minutes) {
 bool ReadFileLine(std::FILE* file, std::string& line, bool* hadLineEnd) {
   line.clear();
   if (hadLineEnd) *hadLineEnd = false;
-  char piece[kSearchLineSize];
+  // Byte by byte rather than through fgets: a NUL inside a line would hide the rest of an
+  // fgets piece, its line end included, and run two lines, two searches, into one.
   bool readAny = false;
-  while (std::fgets(piece, sizeof piece, file)) {
+  for (int c; (c = std::getc(file)) != EOF;) {
     readAny = true;
-    std::size_t length = std::strlen(piece);
-    // A NUL inside the line makes strlen stop early; the rest of that piece is lost either way.
-    if (length > 0 && piece[length - 1] == '\n') {
-      line.append(piece, length - 1);
+    if (c == '\n') {
       if (hadLineEnd) *hadLineEnd = true;
       return true;
     }
-    line.append(piece, length);
+    line.push_back(static_cast<char>(c));
   }
   return readAny;
 }

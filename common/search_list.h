@@ -32,9 +32,9 @@ struct SearchTexts {
 // minutes + 60 * (hours + 24 * days), clamped to the int range instead of overflowing.
 int TriggerMinutes(int days, int hours, int minutes);
 
-// Reads one physical line of a text-mode file, without its line end, whatever its length.
-// Returns false at the end of the file when nothing was read. A final line without a line
-// end is returned too; hadLineEnd tells which.
+// Reads one physical line of a text-mode file, without its line end, whatever its length; NUL
+// bytes are kept. Returns false at the end of the file when nothing was read. A final line
+// without a line end is returned too; hadLineEnd tells which.
 bool ReadFileLine(std::FILE* file, std::string& line, bool* hadLineEnd = nullptr);
 
 // The description: the bytes between the first and the second double quote, cut to 127 bytes.

@@ -172,6 +172,27 @@ TEST_F(SearchListFile, OverlongAndMalformedLinesCountAsOneLineEach) {
   std::fclose(file);
 }
 
+TEST_F(SearchListFile, ANulByteInALineHidesNoLineEnd) {
+  // Found by the search list fuzzer: the NUL once hid the line end behind it, so the next
+  // search ran into this line and a rewrite dropped it.
+  const char kOne[] = "\"one\" http://a/1 0 0 1 1\0\xba";
+  const std::string one(kOne, sizeof kOne - 1);
+  const std::string original = one + "\n\"two\" http://a/2 0 0 2 2\n";
+  WriteText(kList, original);
+  std::FILE* file = std::fopen(kList, "r");
+  ASSERT_NE(file, nullptr);
+  std::string line;
+  ASSERT_TRUE(ReadFileLine(file, line));
+  EXPECT_EQ(line, one);
+  ASSERT_TRUE(ReadFileLine(file, line));
+  EXPECT_EQ(line, "\"two\" http://a/2 0 0 2 2");
+  std::fclose(file);
+
+  ASSERT_TRUE(AppendSearch(kList, Texts("three", "http://a/3", "0", "0", "3", "3")));
+  ASSERT_TRUE(DeleteSearch(kList, 3));
+  EXPECT_EQ(ReadText(kList), original);
+}
+
 TEST_F(SearchListFile, AppendCreatesTheFileAndUsesTheAddForm) {
   ASSERT_TRUE(AppendSearch(kList, Texts("first", "http://a/1", "0", "1", "2", "12")));
   ASSERT_TRUE(AppendSearch(kList, Texts("second", "http://a/2", "3", "4", "5", "6.5")));
