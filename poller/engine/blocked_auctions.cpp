@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -87,10 +88,21 @@ bool FileExists(const char* name) {
   return file != nullptr;
 }
 
+// True only when the file is known not to exist: a list that another process holds open, or
+// that cannot be read for any other reason, is still the list.
+bool IsMissing(const char* name) {
+  errno = 0;
+  std::FILE* file = fileOps->open(name, "r");
+  if (file) std::fclose(file);
+  return !file && errno == ENOENT;
+}
+
 // The list is "blockedauctions.ini". A lookup cut off between deleting it and renaming its
 // pruned copy leaves only the copy: it is put back, and while that fails it serves as the list.
+// A list that exists but cannot be opened keeps its name, so that no block goes into the copy,
+// which the next lookup overwrites.
 const char* ListFileName() {
-  if (FileExists(kBlockFileName) || !FileExists(kBlockTempFileName)) return kBlockFileName;
+  if (!IsMissing(kBlockFileName) || !FileExists(kBlockTempFileName)) return kBlockFileName;
   return fileOps->rename(kBlockTempFileName, kBlockFileName) == 0 ? kBlockFileName : kBlockTempFileName;
 }
 

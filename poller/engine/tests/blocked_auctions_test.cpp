@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -38,11 +39,16 @@ struct Faults {
   bool removeList = false;    // "blockedauctions.ini" cannot be deleted
   bool rename = false;        // the temp file cannot be renamed
   bool writeList = false;     // "blockedauctions.ini" cannot be created or appended to
+  bool lockList = false;      // "blockedauctions.ini" exists but cannot be opened at all
 } faults;
 
 std::FILE* FaultyOpen(const char* name, const char* mode) {
   const bool writing = mode[0] == 'w' || mode[0] == 'a';
   const bool temp = std::strcmp(name, kBlockTempFileName) == 0;
+  if (!temp && faults.lockList) {
+    errno = EACCES;  // what the C library reports for a file another process holds
+    return nullptr;
+  }
   if (writing && temp && faults.createTemp) return nullptr;
   if (writing && !temp && faults.writeList) return nullptr;
   if (writing && temp && faults.writeTemp) {
@@ -255,4 +261,22 @@ TEST_F(BlockedAuctions, ABlockThatCannotBeWrittenHoldsAndIsWrittenLater) {
   faults = Faults{};
   EXPECT_EQ(Lookup("3", kNow + 864000), 0);
   EXPECT_FALSE(Exists(kBlockFileName)) << "an expired block is not written";
+}
+
+TEST_F(BlockedAuctions, ABlockWhileTheListCannotBeOpenedWaitsForTheList) {
+  // Found by the fuzzer: a list that could not be opened counted as missing, so a leftover temp
+  // file stood in for it (or was renamed over it) and took the block, and the next lookup
+  // overwrote the temp file.
+  SetBlockFileOps(&kFaultyOps);
+  WriteText(kBlockFileName, "1 1699999000\n");
+  WriteText(kBlockTempFileName, "stale 1699999000\n");
+  faults.lockList = true;
+  EXPECT_FALSE(BlockItem("2", kNow));
+  EXPECT_EQ(ReadText(kBlockTempFileName), "stale 1699999000\n");
+  EXPECT_EQ(Lookup("2"), 1);
+  faults = Faults{};
+  EXPECT_EQ(Lookup("2"), 1);
+  EXPECT_EQ(Lookup("stale"), 0);
+  EXPECT_EQ(ReadText(kBlockFileName), "1 1699999000\n2 1700000000\n");
+  EXPECT_FALSE(Exists(kBlockTempFileName));
 }
