@@ -1,6 +1,7 @@
 // The entity clean-up shared by the normaliser and the item parser.
 #include <cstring>
 
+#include "poller/parse/find_text.h"
 #include "poller/parse/result_page.h"
 
 // Each rule must act as if it searched again from the start of the line after every change.
@@ -10,7 +11,7 @@
 namespace {
 
 void RemoveWordBreaks(char* line) {
-  char* out = std::strstr(line, "<wbr>");
+  char* out = FindText(line, "<wbr>");
   if (!out) return;
   for (const char* in = out; *in; ++in) {
     *out++ = *in;
@@ -19,13 +20,14 @@ void RemoveWordBreaks(char* line) {
   *out = '\0';
 }
 
-void ReplaceAll(char* line, const char* pattern, char replacement) {
-  char* out = std::strstr(line, pattern);
+template <std::size_t N>
+void ReplaceAll(char* line, const char (&pattern)[N], char replacement) {
+  constexpr std::size_t length = N - 1;
+  char* out = FindText(line, pattern);
   if (!out) return;
-  const std::size_t length = std::strlen(pattern);
   const char* in = out;
   while (*in) {
-    if (std::strncmp(in, pattern, length) == 0) {
+    if (*in == pattern[0] && std::strncmp(in, pattern, length) == 0) {
       *out++ = replacement;
       in += length;
     } else {
@@ -37,7 +39,7 @@ void ReplaceAll(char* line, const char* pattern, char replacement) {
 
 // "&#" through the first ';' after it goes, whatever lies between; without a ';' the rule ends.
 void RemoveNumericEntities(char* line) {
-  char* out = std::strstr(line, "&#");
+  char* out = FindText(line, "&#");
   if (!out) return;
   const char* in = out;
   while (*in) {

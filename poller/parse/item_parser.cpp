@@ -2,6 +2,7 @@
 // normalised page.
 #include <cstring>
 
+#include "poller/parse/find_text.h"
 #include "poller/parse/result_page.h"
 #include "poller/parse/scan_number.h"
 
@@ -27,7 +28,7 @@ bool ReadPiece(ResultPage& page) {
 bool FindLinkStyle(const char* line, PageStyle& style) {
   constexpr std::size_t kStemLength = sizeof "ViewItem&" - 1;
   bool raw = false;
-  for (const char* hit = std::strstr(line, "ViewItem&"); hit; hit = std::strstr(hit + 1, "ViewItem&")) {
+  for (const char* hit = FindText(line, "ViewItem&"); hit; hit = FindText(hit + 1, "ViewItem&")) {
     if (std::strncmp(hit, kEscapedLinkMarker, sizeof kEscapedLinkMarker - 1) == 0) {
       style = PageStyle::EscapedLinks;
       return true;
@@ -36,6 +37,18 @@ bool FindLinkStyle(const char* line, PageStyle& style) {
   }
   if (raw) style = PageStyle::RawLinks;
   return raw;
+}
+
+// Whether line holds kFeaturedLink. Sought by its '?', which text runs seldom hold, where its
+// first letter is common.
+bool HoldsFeaturedLink(const char* line) {
+  constexpr std::size_t kQuery = sizeof "rUreISAPI.dll" - 1;
+  for (const char* query = std::strchr(line, '?'); query; query = std::strchr(query + 1, '?')) {
+    if (static_cast<std::size_t>(query - line) >= kQuery &&
+        std::strncmp(query - kQuery, kFeaturedLink, sizeof kFeaturedLink - 1) == 0)
+      return true;
+  }
+  return false;
 }
 
 void DropBefore(char* line, const char* from) { std::memmove(line, from, std::strlen(from) + 1); }
@@ -50,13 +63,13 @@ void CopyCut(char* out, std::string_view text, std::size_t limit) {
 // the '<' alone becomes a blank: " 1m" is still one minute to the state machine and to
 // ParseTimeLeft, and nothing of the line is lost.
 void ExpandUnderAMinute(char* line) {
-  const char* hit = std::strstr(line, "<1m");
+  const char* hit = FindText(line, "<1m");
   if (!hit) return;
   const std::size_t length = std::strlen(line);
   char expanded[kWorkingLineSize];
   std::size_t out = 0;
   const char* in = line;
-  for (; hit; hit = std::strstr(in, "<1m")) {
+  for (; hit; hit = FindText(in, "<1m")) {
     std::memcpy(expanded + out, in, hit - in);
     out += hit - in;
     in = hit + 3;
@@ -82,6 +95,12 @@ class ItemScan {
   ParseState State() const { return state_; }
   const char* LinkMarker() const { return style_ == PageStyle::RawLinks ? kRawLinkMarker : kEscapedLinkMarker; }
   const char* EndMarker() const { return style_ == PageStyle::RawLinks ? kRawEndMarker : kEscapedEndMarker; }
+  std::size_t LinkMarkerLength() const {
+    return style_ == PageStyle::RawLinks ? sizeof kRawLinkMarker - 1 : sizeof kEscapedLinkMarker - 1;
+  }
+  std::size_t EndMarkerLength() const {
+    return style_ == PageStyle::RawLinks ? sizeof kRawEndMarker - 1 : sizeof kEscapedEndMarker - 1;
+  }
 
   // Until a number of two characters or more is staged, every link on the way is taken.
   bool WantsNumber() const { return !numberRefused_ && std::strlen(number_) < 2; }
@@ -103,11 +122,11 @@ class ItemScan {
 // Takes the item number from the first link in line and returns where the walk goes on.
 char* ItemScan::TakeNumber(char* line) {
   const char* marker = LinkMarker();
-  char* start = std::strstr(line, marker) + std::strlen(marker);
+  char* start = FindText(line, marker, std::strlen(marker)) + std::strlen(marker);
   if (style_ == PageStyle::EscapedLinks) {
     // The link reads ViewItem&amp;item=...; one without "item=" has no number to give and is
     // passed over.
-    char* numberStart = std::strstr(start, kNumberStart);
+    char* numberStart = FindText(start, kNumberStart);
     if (!numberStart) return start;
     start = numberStart + std::strlen(kNumberStart);
   }
@@ -136,7 +155,7 @@ void ItemScan::Feed(std::string_view run) {
       std::size_t length = 0;
       for (char c : run.substr(0, sizeof folded - 1)) {
         folded[length++] = c;
-        if (length >= 5 && std::memcmp(folded + length - 5, "&amp;", 5) == 0) length -= 4;
+        if (c == ';' && length >= 5 && std::memcmp(folded + length - 5, "&amp;", 5) == 0) length -= 4;
       }
       CopyCut(description_, std::string_view(folded, length), kMaxStagedText);  // titles are cut
       state_ = ParseState::AwaitPrice;
@@ -205,7 +224,7 @@ void LocateResultList(ResultPage& page) {
   page.workingLine[0] = '\0';
   while (!PageEnded(page) && ReadPiece(page)) {
     for (const char* start : kListStarts) {
-      if (std::strstr(page.workingLine, start)) return;  // the line stays for the parser
+      if (FindText(page.workingLine, start, std::strlen(start))) return;  // the line stays for the parser
     }
   }
 }
@@ -225,7 +244,7 @@ void ParseNextItem(ResultPage& page, AuctionItem& item) {
     if (scan.State() == ParseState::AwaitDescription) {
       // The list has ended before this item got a title. The next call looks on after the
       // end marker, so a line that also holds a link is not met again and again.
-      if (const char* end = std::strstr(line, scan.EndMarker())) {
+      if (const char* end = FindText(line, scan.EndMarker(), scan.EndMarkerLength())) {
         DropBefore(line, end + std::strlen(scan.EndMarker()));
         return;
       }
@@ -235,11 +254,12 @@ void ParseNextItem(ResultPage& page, AuctionItem& item) {
 
     // Walk the tags of the line: each step drops what it has read from the front.
     const char* marker = scan.LinkMarker();
+    const std::size_t markerLength = scan.LinkMarkerLength();
     char* rest = line;
     while (char* close = std::strchr(rest, '>')) {
       char* open = std::strchr(close + 1, '<');
       if (!open) break;
-      if (scan.WantsNumber() && std::strstr(rest, marker)) {
+      if (scan.WantsNumber() && FindText(rest, marker, markerLength)) {
         rest = scan.TakeNumber(rest);
       } else if (open == close + 1) {
         rest = open + 1;
@@ -255,13 +275,13 @@ void ParseNextItem(ResultPage& page, AuctionItem& item) {
     }
 
     if (!ReadPiece(page)) return;
-    if (scan.State() == ParseState::AwaitDescription && std::strstr(line, kFeaturedLink) &&
-        !std::strstr(line, marker)) {
+    if (scan.State() == ParseState::AwaitDescription && HoldsFeaturedLink(line) &&
+        !FindText(line, marker, markerLength)) {
       // A featured-item link stands between the item's link and its title: skip to the
       // next line with an item link (it belongs to the same item).
       do {
         if (!ReadPiece(page)) return;
-      } while (!std::strstr(line, marker));
+      } while (!FindText(line, marker, markerLength));
     }
   }
 }

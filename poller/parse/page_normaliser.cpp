@@ -90,17 +90,24 @@ inline char* BreakOne(char* out, char c, std::size_t& column) {
   return out;
 }
 
-// Whether any of the eight bytes of word needs more than a copy: a byte below 0x20 (the NUL
-// that ends the text among them), 0x7F and up, or '>'.
-inline bool AnySpecial(std::uint64_t word) {
+// How many of the eight bytes of word (in memory order) come before the first that needs more
+// than a copy: a byte below 0x20 (the NUL that ends the text among them), 0x7F and up, or '>'.
+inline unsigned PlainBytes(std::uint64_t word) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
   constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+  // Each test marks the high bit of a byte that matches; a borrow can mark a byte wrongly
+  // only above a true match, so the lowest mark is exact.
   const std::uint64_t below = (word - kOnes * 0x20) & ~word;
   const std::uint64_t notDel = word ^ (kOnes * 0x7F);
-  const std::uint64_t del = (notDel - kOnes) & ~notDel;
   const std::uint64_t notClose = word ^ (kOnes * '>');
-  const std::uint64_t close = (notClose - kOnes) & ~notClose;
-  return ((below | del | close) & kHighs) != 0 || (word & kHighs) != 0;
+  const std::uint64_t marks =
+      (below | ((notDel - kOnes) & ~notDel) | ((notClose - kOnes) & ~notClose) | word) & kHighs;
+  if (marks == 0) return 8;
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  return static_cast<unsigned>(__builtin_ctzll(marks)) / 8;
+#else
+  return 0;  // the byte at a time path finds it
+#endif
 }
 
 // Pass two over one piece of pass one's output (text, NUL-terminated, with at least eight
@@ -108,21 +115,18 @@ inline bool AnySpecial(std::uint64_t word) {
 // which fall after a line break or after 1023 characters of pass one's output.
 char* BreakPiece(char* out, const char* text, std::size_t& column) {
   for (;;) {
-    if (column + 8 <= kWorkingLineSize - 2) {
+    if (column + 8 <= kWorkingLineSize - 2) {  // no boundary among the next eight
       std::uint64_t word;
       std::memcpy(&word, text, 8);
-      if (!AnySpecial(word)) {
-        std::memcpy(out, text, 8);
-        out += 8;
-        text += 8;
-        column += 8;
-        continue;
-      }
+      const unsigned plain = PlainBytes(word);
+      std::memcpy(out, text, 8);
+      out += plain;
+      text += plain;
+      column += plain;
+      if (plain == 8) continue;
     }
-    for (const char* stop = text + 8; text < stop; ++text) {
-      if (*text == '\0') return out;
-      out = BreakOne(out, *text, column);
-    }
+    if (*text == '\0') return out;
+    out = BreakOne(out, *text++, column);
   }
 }
 

@@ -12,6 +12,17 @@ std::size_t ReadPagePiece(ResultPage& page, char* line, std::size_t size) {
   }
   if (!page.stream || size == 0) return 0;
   const std::size_t limit = size - 1;
+  if (ahead.end - ahead.begin >= limit) {
+    // The usual case: the whole piece lies in what was read ahead.
+    const char* from = ahead.bytes + ahead.begin;
+    const void* lineBreak = std::memchr(from, '\n', limit);
+    const std::size_t take =
+        lineBreak ? static_cast<std::size_t>(static_cast<const char*>(lineBreak) - from) + 1 : limit;
+    std::memcpy(line, from, take);
+    line[take] = '\0';
+    ahead.begin += take;
+    return take;
+  }
   std::size_t length = 0;
   while (length < limit) {
     if (ahead.begin == ahead.end) {
