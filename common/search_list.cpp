@@ -1,9 +1,13 @@
-// Search list file: line readers and the manager's append, replace, delete and conversion.
+// Search list file: line readers, and the manager's append, replace, delete and conversion as
+// atomic rewrites.
 #include "common/search_list.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
+#include <vector>
 
+#include "common/file_replace.h"
 #include "common/text_scan.h"
 
 int SavedSearch::TriggerMinutes() const { return ::TriggerMinutes(days, hours, minutes); }
@@ -91,50 +95,79 @@ bool CloseChecked(std::FILE* file) {
   return std::fclose(file) == 0 && ok;
 }
 
-// Copies source to target line by line; line lineNumber (from 1) is replaced by replacement,
-// or left out when replacement is null. A final line without its line end is kept, with one.
-// Returns false on a read or write failure, or when the line does not exist.
-bool CopyLines(const char* sourcePath, const char* targetPath, int lineNumber, const std::string* replacement) {
-  std::FILE* source = std::fopen(sourcePath, "r");
-  if (!source) return false;
-  std::FILE* target = std::fopen(targetPath, "w");
-  if (!target) {
-    std::fclose(source);
+RewriteStepHook rewriteStepHook = nullptr;
+
+void ReachStep(RewriteStep step) {
+  if (rewriteStepHook) rewriteStepHook(step);
+}
+
+// Reads every line of the list, without line ends; a final line without its line end is kept
+// and gets one when the list is written back. A list that does not exist is empty when
+// missingIsEmpty, else a failure; a list that exists but cannot be read is always a failure.
+bool ReadListLines(const char* listPath, bool missingIsEmpty, std::vector<std::string>& lines) {
+  errno = 0;
+  std::FILE* file = std::fopen(listPath, "r");
+  if (!file) return missingIsEmpty && errno == ENOENT;
+  std::string line;
+  while (ReadFileLine(file, line)) lines.push_back(line);
+  const bool ok = std::ferror(file) == 0;
+  std::fclose(file);
+  return ok;
+}
+
+// Writes the lines to path, truncating it, and puts them on the disk. A file that could not
+// be written whole is removed.
+bool WriteListLines(const std::string& path, const std::vector<std::string>& lines) {
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  if (!file) return false;
+  bool ok = true;
+  for (const std::string& line : lines) ok = ok && WriteLine(file, line);
+  ok = ok && FlushToDisk(file);
+  ok = CloseChecked(file) && ok;
+  if (!ok) std::remove(path.c_str());
+  return ok;
+}
+
+// Every change to the list: the complete new list goes to the temporary copy and on the
+// disk first, then takes the list's place in one step. A reader sees the list either as it
+// was or as it is after the change, and a rewrite cut off at any point leaves the old list
+// whole (plus at most a stray copy, which RecoverSearchList and the next rewrite deal with).
+bool WriteListAtomically(const char* listPath, const std::vector<std::string>& lines) {
+  const std::string temporary = TemporaryCopyPath(listPath);
+  if (!WriteListLines(temporary, lines)) return false;
+  ReachStep(RewriteStep::CopyWritten);
+  if (!ReplaceFileAtomically(temporary.c_str(), listPath)) {
+    std::remove(temporary.c_str());
     return false;
   }
-  bool ok = true;
-  bool found = lineNumber <= 0;
-  std::string line;
-  for (int n = 1; ok && ReadFileLine(source, line); ++n) {
-    if (n == lineNumber) {
-      found = true;
-      if (replacement) ok = WriteLine(target, *replacement);
-    } else {
-      ok = WriteLine(target, line);
-    }
-  }
-  ok = ok && std::ferror(source) == 0;
-  std::fclose(source);
-  ok = CloseChecked(target) && ok;
-  return ok && found;
+  ReachStep(RewriteStep::ListReplaced);
+  return true;
 }
 
-// The rewrite shared by replace and delete: copy out to the temporary copy, then back.
-bool RewriteList(const char* listPath, int lineNumber, const std::string* replacement) {
+// Replaces line lineNumber (from 1) by replacement, or leaves it out when replacement is null.
+// False when the list cannot be read or written, or when the line does not exist.
+bool RewriteList(const char* listPath, int lineNumber, const std::string* replacement,
+                 std::vector<std::string>& lines) {
   if (lineNumber < 1) return false;
-  const std::string temporary = TemporaryCopyPath(listPath);
-  // A failed copy-out leaves the list untouched; never copy an incomplete copy back.
-  if (!CopyLines(listPath, temporary.c_str(), lineNumber, replacement)) return false;
-  return CopyLines(temporary.c_str(), listPath, 0, nullptr);
+  if (!ReadListLines(listPath, false, lines)) return false;
+  if (static_cast<std::size_t>(lineNumber) > lines.size()) return false;
+  if (replacement) {
+    lines[lineNumber - 1] = *replacement;
+  } else {
+    lines.erase(lines.begin() + (lineNumber - 1));
+  }
+  return WriteListAtomically(listPath, lines);
 }
 
-bool EndsWithLineEnd(const char* path) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (!file) return true;
-  bool result = true;
-  if (std::fseek(file, -1, SEEK_END) == 0) result = std::fgetc(file) == '\n';
+// The whole file's bytes; false when it cannot be opened or read.
+bool ReadBytes(const std::string& path, std::string& bytes) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, n);
+  const bool ok = std::ferror(file) == 0;
   std::fclose(file);
-  return result;
+  return ok;
 }
 
 }  // namespace
@@ -151,41 +184,60 @@ std::string FormatConversionForm(const SavedSearch& s) {
 std::string TemporaryCopyPath(const char* listPath) { return std::string(listPath) + "tmp"; }
 
 bool AppendSearch(const char* listPath, const SearchTexts& texts) {
-  // A final line without its line end would otherwise run into the new one.
-  const bool needsLineEnd = !EndsWithLineEnd(listPath);
-  std::FILE* file = std::fopen(listPath, "a");
-  if (!file) return false;
-  bool ok = (!needsLineEnd || std::fputc('\n', file) != EOF) && WriteLine(file, FormatAddForm(texts));
-  return CloseChecked(file) && ok;
+  // A rewrite rather than an append in place: a reader never sees the new line half written,
+  // and a full disk cannot leave a cut line behind.
+  std::vector<std::string> lines;
+  if (!ReadListLines(listPath, true, lines)) return false;
+  lines.push_back(FormatAddForm(texts));
+  return WriteListAtomically(listPath, lines);
 }
 
 bool ReplaceSearch(const char* listPath, int lineNumber, const SearchTexts& texts) {
   const std::string replacement = FormatChangeForm(texts);
-  if (!RewriteList(listPath, lineNumber, &replacement)) return false;
-  std::remove(TemporaryCopyPath(listPath).c_str());
-  return true;
+  std::vector<std::string> lines;
+  return RewriteList(listPath, lineNumber, &replacement, lines);
 }
 
 bool DeleteSearch(const char* listPath, int lineNumber) {
-  // The temporary copy stays behind, holding the list without the deleted line.
-  return RewriteList(listPath, lineNumber, nullptr);
+  std::vector<std::string> lines;
+  if (!RewriteList(listPath, lineNumber, nullptr, lines)) return false;
+  // The temporary copy stays behind, holding the list without the deleted line, as it always
+  // has. The list is already safe: a copy that cannot be written is no failure of the delete.
+  WriteListLines(TemporaryCopyPath(listPath), lines);
+  return true;
 }
 
 bool ConvertOldSearchList(const char* oldListPath, const char* listPath) {
-  std::FILE* target = std::fopen(listPath, "w");
-  if (!target) return false;
+  std::vector<std::string> lines;
   std::FILE* source = std::fopen(oldListPath, "r");
-  bool ok = true;
   if (source) {
     std::string line;
     bool hadLineEnd = false;
-    while (ok && ReadFileLine(source, line, &hadLineEnd)) {
+    while (ReadFileLine(source, line, &hadLineEnd)) {
       if (line.size() + (hadLineEnd ? 1 : 0) < 5) break;
       SavedSearch search;
       // A line that does not scan has nothing to convert; it is left out.
-      if (ParseOldSearchLine(line.c_str(), search)) ok = WriteLine(target, FormatConversionForm(search));
+      if (ParseOldSearchLine(line.c_str(), search)) lines.push_back(FormatConversionForm(search));
     }
     std::fclose(source);
   }
-  return CloseChecked(target) && ok;
+  return WriteListAtomically(listPath, lines);
 }
+
+bool RecoverSearchList(const char* listPath) {
+  const std::string temporary = TemporaryCopyPath(listPath);
+  std::string copy;
+  if (!ReadBytes(temporary, copy)) return false;
+  errno = 0;
+  std::string list;
+  const bool listRead = ReadBytes(listPath, list);
+  const bool listMissing = !listRead && errno == ENOENT;
+  // A copy-back cut off (the list rewritten in place by an earlier version) leaves the list
+  // as a beginning of the copy. Every other leftover copy is either the list itself (after a
+  // delete) or an unfinished new list, which the list, still whole, outranks.
+  const bool cutShort = listRead && list.size() < copy.size() && copy.compare(0, list.size(), list) == 0;
+  if (!listMissing && !cutShort) return false;
+  return ReplaceFileAtomically(temporary.c_str(), listPath);
+}
+
+void SetRewriteStepHook(RewriteStepHook hook) { rewriteStepHook = hook; }

@@ -54,7 +54,10 @@ std::string FormatChangeForm(const SearchTexts& texts);
 std::string FormatConversionForm(const SavedSearch& search);
 
 // The manager's file operations. Each opens and closes the files itself and returns false
-// when it could not do its work; a failure never leaves a stored search lost.
+// when it could not do its work; a failure never leaves a stored search lost. Each writes the
+// whole new list to the temporary copy and then puts it in place of the list in one step, so
+// a reader sees the list either before or after the change. After a delete the temporary copy
+// holds the new list; after every other operation it is gone.
 bool AppendSearch(const char* listPath, const SearchTexts& texts);
 bool ReplaceSearch(const char* listPath, int lineNumber, const SearchTexts& texts);
 bool DeleteSearch(const char* listPath, int lineNumber);
@@ -62,3 +65,12 @@ bool ConvertOldSearchList(const char* oldListPath, const char* listPath);
 
 // The temporary copy used by the rewrites: the list path with "tmp" appended.
 std::string TemporaryCopyPath(const char* listPath);
+
+// Run by the manager at its start: puts back a list that a cut-off rewrite left missing or
+// cut short, from the temporary copy. True when it did.
+bool RecoverSearchList(const char* listPath);
+
+// Tests: called at each step of a rewrite, to stop the process there.
+enum class RewriteStep { CopyWritten, ListReplaced };
+using RewriteStepHook = void (*)(RewriteStep);
+void SetRewriteStepHook(RewriteStepHook hook);

@@ -6,6 +6,7 @@ constexpr const char kPollerMutexName[] = "Lotwise";
 constexpr const char kPassMutexName[] = "Lotwise Once";
 constexpr const char kAbortEventName[] = "Lotwise - Abort";
 constexpr const char kRunEventName[] = "Lotwise - Run";
+constexpr const char kPassGuardName[] = "Lotwise Pass";
 constexpr DWORD kStopWaitMs = 60000;
 
 // Each claims its mutex for the rest of the process and reports whether another process
@@ -26,3 +27,14 @@ void SignalStopped();
 
 // The stop command: this poller's events, then those of the two sibling products.
 void StopPollers();
+
+// A continuous poller and a one-pass run may run side by side in the same folder, and a pass
+// writes the working page, the pass log and the blocked auctions file under fixed names that
+// the manager reads too. Passes therefore take turns: each holds the "Lotwise Pass" mutex from
+// reading the search list to closing its log. The wait for it also ends on the abort event,
+// so a stop request is seen at once. A pass whose holder died gets the mutex as abandoned:
+// the next pass writes every file anew, and the blocked list mends itself.
+//
+// True when the guard is held; false when the abort event was set (or the wait failed).
+bool EnterPass(HANDLE abortEvent);
+void LeavePass();

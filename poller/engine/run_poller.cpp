@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "common/pass_log.h"
 #include "common/search_list.h"
@@ -22,11 +23,14 @@ namespace {
 
 constexpr char kAlertSoundPath[] = "c:\\program files\\rure lotwise\\cash-register.wav";
 constexpr int kFailedPagesPerMessage = 9;
+// A rewrite by the manager takes milliseconds; a second of retries outlasts it on a loaded machine.
+constexpr int kListOpenTries = 50;
+constexpr DWORD kListOpenRetryMs = 20;
 constexpr int kAlertDialogsBeforeTip = 6;
 // Longest wait that still fits a DWORD of milliseconds below INFINITE.
 constexpr int kLongestIntervalMinutes = static_cast<int>(0xFFFFFFFEu / 60000u);
 
-enum class PassEnd { Completed, Aborted, FileFailure, AlertDialogFailed };
+enum class PassEnd { Completed, Aborted, FileFailure, ListNotOpened, LogNotOpened, AlertDialogFailed };
 
 void ShowMessage(const char* text, const char* caption) { MessageBoxA(nullptr, text, caption, MB_OK); }
 
@@ -37,6 +41,7 @@ class PollingLoop {
 
  private:
   enum class SearchEnd { Done, AlertDialogFailed };
+  PassEnd RunGuardedPass();
   SearchEnd RunSearch(const SavedSearch& search);
   SearchEnd CheckItem(const SavedSearch& search, const AuctionItem& item);
   void CountFailedPage();
@@ -50,28 +55,50 @@ class PollingLoop {
   AuctionItem item_{};
 };
 
+// The whole search list, read at once: the file is open only for as long as the reading takes,
+// so the manager's rewrites never wait for a pass, and the pass sees the list either before
+// or after a change. While the manager puts a new list in place, opening it can fail for a
+// moment (Wine refuses it during the replacement): only a failure that lasts is one.
+// False when the list cannot be opened.
+bool ReadSearchList(const char* path, std::vector<std::string>& lines) {
+  std::FILE* list = nullptr;
+  for (int attempt = 1; !(list = std::fopen(path, "r")) && attempt < kListOpenTries; ++attempt) Sleep(kListOpenRetryMs);
+  if (!list) return false;
+  for (std::string line; ReadFileLine(list, line);) lines.push_back(line);
+  std::fclose(list);
+  return true;
+}
+
 PassEnd PollingLoop::RunPass() {
-  std::FILE* list = std::fopen(settings_.searchListPath, "r");
-  if (!list) {
+  if (!EnterPass(abort_)) return PassEnd::Aborted;
+  const PassEnd end = RunGuardedPass();
+  LeavePass();
+  // Messages wait for the user: shown after the pass, so the other process's passes go on.
+  if (end == PassEnd::ListNotOpened) {
     char text[kStartupPathSize + 64];
     std::snprintf(text, sizeof text, "The file %s was not opened\n", settings_.searchListPath);
     ShowMessage(text, "Error");
     return PassEnd::FileFailure;
   }
-  log_ = std::fopen(kPassLogName, "w");
-  if (!log_) {
-    std::fclose(list);
+  if (end == PassEnd::LogNotOpened) {
     ShowMessage("The file lotwise.txt was not opened", "Error");
     return PassEnd::FileFailure;
   }
+  return end;
+}
+
+PassEnd PollingLoop::RunGuardedPass() {
+  std::vector<std::string> lines;
+  if (!ReadSearchList(settings_.searchListPath, lines)) return PassEnd::ListNotOpened;
+  log_ = std::fopen(kPassLogName, "w");
+  if (!log_) return PassEnd::LogNotOpened;
 
   const std::time_t now = std::time(nullptr);
   WriteVersionLine(log_);
   WriteLastSearchLine(log_, *std::localtime(&now));
 
   PassEnd end = PassEnd::Completed;
-  std::string line;
-  while (ReadFileLine(list, line)) {
+  for (const std::string& line : lines) {
     SavedSearch search{};
     // A line that is not a search (no quoted description, or fewer than five fields) is passed
     // over without a download or a log line: the log keeps only what readers can take apart.
@@ -84,7 +111,6 @@ PassEnd PollingLoop::RunPass() {
       break;
     }
   }
-  std::fclose(list);
   if (end == PassEnd::Completed) WriteListClosedLine(log_, settings_.searchListPath);
   std::fclose(log_);
   log_ = nullptr;
@@ -164,6 +190,8 @@ int RunPoller(const StartupSettings& settings, HANDLE abortEvent) {
     int interval = ReadRunInterval();
     switch (loop.RunPass()) {
       case PassEnd::FileFailure:
+      case PassEnd::ListNotOpened:
+      case PassEnd::LogNotOpened:
         return -1;
       case PassEnd::AlertDialogFailed:
         return 0;  // ends without setting the run event

@@ -1,0 +1,213 @@
+// Search list rewrites under interruption and concurrent readers: the list is always whole,
+// failures leave it untouched, and the recovery at the manager's start puts back only what a
+// cut-off rewrite lost.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/search_list.h"
+#include "common/tests/file_test_util.h"
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+const char kList[] = "search_list_rewrite_test.ini";
+const std::string kTemporary = TemporaryCopyPath(kList);
+
+SearchTexts Texts(const char* description, const char* price) {
+  SearchTexts t{};
+  std::snprintf(t.description, sizeof t.description, "%s", description);
+  std::snprintf(t.url, sizeof t.url, "http://a/%s", description);
+  std::snprintf(t.days, sizeof t.days, "0");
+  std::snprintf(t.hours, sizeof t.hours, "1");
+  std::snprintf(t.minutes, sizeof t.minutes, "2");
+  std::snprintf(t.price, sizeof t.price, "%s", price);
+  return t;
+}
+
+void RemoveBoth() {
+  std::remove(kList);
+  std::remove(kTemporary.c_str());
+  rmdir(kTemporary.c_str());
+}
+
+class SearchListRewrite : public ::testing::Test {
+ protected:
+  void SetUp() override { RemoveBoth(); }
+  void TearDown() override {
+    SetRewriteStepHook(nullptr);
+    RemoveBoth();
+  }
+};
+
+const std::string kThree = "\"one\" http://a/1 0 0 1 1\n\"two\" http://a/2 0 0 2 2\n\"three\" http://a/3 0 0 3 3\n";
+
+}  // namespace
+
+TEST_F(SearchListRewrite, RecoveryPutsBackOnlyAListThatACutOffRewriteLeftShort) {
+  struct Case {
+    const char* name;
+    const char* list;  // null: missing
+    const char* copy;  // null: missing
+    bool restored;
+  };
+  const Case cases[] = {
+      {"list missing, copy holds it", nullptr, "\"a\" u 0 0 1 1\n\"b\" u 0 0 2 2\n", true},
+      {"copy-back cut after a line", "\"a\" u 0 0 1 1\n", "\"a\" u 0 0 1 1\n\"b\" u 0 0 2 2\n", true},
+      {"copy-back cut inside a line", "\"a\" u 0 0 1 1\n\"b\" u 0", "\"a\" u 0 0 1 1\n\"b\" u 0 0 2 2\n", true},
+      {"copy-back cut before its first byte", "", "\"a\" u 0 0 1 1\n", true},
+      {"copy left by a delete", "\"a\" u 0 0 1 1\n", "\"a\" u 0 0 1 1\n", false},
+      {"unfinished new list", "\"a\" u 0 0 1 1\n\"b\" u 0 0 2 2\n", "\"a\" u 0 0 1 1\n\"B\" u", false},
+      {"empty unfinished copy", "\"a\" u 0 0 1 1\n", "", false},
+      {"no copy", "\"a\" u 0 0 1 1\n", nullptr, false},
+      {"nothing at all", nullptr, nullptr, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RemoveBoth();
+    if (c.list) WriteText(kList, c.list);
+    if (c.copy) WriteText(kTemporary, c.copy);
+    EXPECT_EQ(RecoverSearchList(kList), c.restored);
+    if (c.restored) {
+      EXPECT_EQ(ReadText(kList), c.copy);
+      EXPECT_FALSE(Exists(kTemporary));
+    } else {
+      EXPECT_EQ(Exists(kList), c.list != nullptr);
+      if (c.list) EXPECT_EQ(ReadText(kList), c.list);
+      if (c.copy) EXPECT_EQ(ReadText(kTemporary), c.copy);
+    }
+  }
+}
+
+TEST_F(SearchListRewrite, ARewriteThatCannotWriteItsCopyLeavesTheListUntouched) {
+  WriteText(kList, kThree);
+  // A folder in the copy's place: the copy cannot be created, as in a read-only folder.
+  ASSERT_EQ(mkdir(kTemporary.c_str(), 0700), 0);
+  EXPECT_FALSE(AppendSearch(kList, Texts("four", "4")));
+  EXPECT_FALSE(ReplaceSearch(kList, 2, Texts("TWO", "2")));
+  EXPECT_FALSE(DeleteSearch(kList, 1));
+  EXPECT_FALSE(ConvertOldSearchList("missing-old-list.ini", kList));
+  EXPECT_EQ(ReadBinary(kList), kThree);
+}
+
+TEST_F(SearchListRewrite, ARewriteOnAFullDiskLeavesTheListUntouched) {
+  if (!Exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  WriteText(kList, kThree);
+  // The copy's name leads to a device on which every write fails for want of space. A failed
+  // copy is removed, and with it the link: it is made anew for each operation.
+  for (bool (*change)() : {+[] { return ReplaceSearch(kList, 2, Texts("TWO", "2")); },
+                           +[] { return AppendSearch(kList, Texts("four", "4")); },
+                           +[] { return DeleteSearch(kList, 1); }}) {
+    ASSERT_EQ(symlink("/dev/full", kTemporary.c_str()), 0);
+    EXPECT_FALSE(change());
+    EXPECT_EQ(ReadBinary(kList), kThree);
+    std::remove(kTemporary.c_str());
+  }
+}
+
+namespace {
+
+RewriteStep stopAt;
+void StopHere(RewriteStep step) {
+  if (step == stopAt) _exit(0);
+}
+
+// Runs change in a child process that ends abruptly at step, as a killed manager would.
+void RunCutOff(RewriteStep step, bool (*change)()) {
+  stopAt = step;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    SetRewriteStepHook(StopHere);
+    change();
+    _exit(1);  // the step was never reached
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+}
+
+}  // namespace
+
+TEST_F(SearchListRewrite, AManagerStoppedAtAnyStepOfARewriteLosesNoSearch) {
+  struct Case {
+    const char* name;
+    RewriteStep step;
+    bool (*change)();
+    std::string afterRecovery;
+  };
+  const std::string changed = "\"one\" http://a/1 0 0 1 1\n\"TWO\" http://a/TWO 0 1 2 2\n\"three\" http://a/3 0 0 3 3\n";
+  const std::string added = kThree + "\"four\"\thttp://a/four\t0\t1\t2\t4\n";
+  const std::string deleted = "\"one\" http://a/1 0 0 1 1\n\"three\" http://a/3 0 0 3 3\n";
+  const Case cases[] = {
+      {"change, copy written", RewriteStep::CopyWritten, [] { return ReplaceSearch(kList, 2, Texts("TWO", "2")); }, kThree},
+      {"change, list replaced", RewriteStep::ListReplaced, [] { return ReplaceSearch(kList, 2, Texts("TWO", "2")); }, changed},
+      {"delete, copy written", RewriteStep::CopyWritten, [] { return DeleteSearch(kList, 2); }, kThree},
+      {"delete, list replaced", RewriteStep::ListReplaced, [] { return DeleteSearch(kList, 2); }, deleted},
+      // The copy holds the old list and the new line: recovery completes the add.
+      {"add, copy written", RewriteStep::CopyWritten, [] { return AppendSearch(kList, Texts("four", "4")); }, added},
+      {"add, list replaced", RewriteStep::ListReplaced, [] { return AppendSearch(kList, Texts("four", "4")); }, added},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RemoveBoth();
+    WriteText(kList, kThree);
+    RunCutOff(c.step, c.change);
+    // Whatever the step, the list on disk is whole: the old one or the new one.
+    const std::string onDisk = ReadText(kList);
+    EXPECT_TRUE(onDisk == kThree || onDisk == c.afterRecovery) << onDisk;
+    RecoverSearchList(kList);
+    EXPECT_EQ(ReadText(kList), c.afterRecovery);
+    // The next rewrite starts afresh over a stray copy.
+    ASSERT_TRUE(AppendSearch(kList, Texts("five", "5")));
+    EXPECT_EQ(ReadText(kList), c.afterRecovery + "\"five\"\thttp://a/five\t0\t1\t2\t5\n");
+  }
+}
+
+TEST_F(SearchListRewrite, AReaderDuringRewritesAlwaysSeesAWholeList) {
+  WriteText(kList, kThree);
+  std::atomic<bool> done{false};
+  std::atomic<int> reads{0};
+  std::vector<std::string> torn;
+  std::thread reader([&] {
+    while (!done) {
+      std::FILE* file = std::fopen(kList, "r");
+      if (!file) {
+        torn.push_back("list missing");
+        continue;
+      }
+      std::vector<std::string> lines;
+      bool lastEnded = true;
+      bool hadLineEnd = false;
+      for (std::string line; ReadFileLine(file, line, &hadLineEnd);) {
+        lines.push_back(line);
+        lastEnded = hadLineEnd;
+      }
+      std::fclose(file);
+      ++reads;
+      // Three or four searches, each readable and ended.
+      SavedSearch search{};
+      bool whole = lastEnded && (lines.size() == 3 || lines.size() == 4);
+      for (const std::string& line : lines) whole = whole && ParseSavedSearch(line.c_str(), search);
+      if (!whole && torn.size() < 5) torn.push_back(std::to_string(lines.size()) + " lines");
+    }
+  });
+  for (int i = 0; i < 300; ++i) {
+    ASSERT_TRUE(AppendSearch(kList, Texts("extra", std::to_string(i).c_str())));
+    ASSERT_TRUE(ReplaceSearch(kList, 4, Texts("EXTRA", std::to_string(i).c_str())));
+    ASSERT_TRUE(DeleteSearch(kList, 4));
+  }
+  done = true;
+  reader.join();
+  EXPECT_TRUE(torn.empty()) << torn.front();
+  EXPECT_GT(reads.load(), 0);
+  EXPECT_EQ(ReadText(kList), kThree);
+}
