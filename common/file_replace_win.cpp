@@ -16,6 +16,10 @@ constexpr DWORD kReplaceRetryMs = 20;
 bool FlushToDisk(std::FILE* file) { return std::fflush(file) == 0 && _commit(_fileno(file)) == 0; }
 
 bool ReplaceFileAtomically(const char* from, const char* to) {
+  // Windows refuses to replace a read-only file; Wine replaces it. Refused here on both, so a
+  // list the user made read-only is never changed behind that mark.
+  const DWORD attributes = GetFileAttributesA(to);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
   for (int attempt = 1;; ++attempt) {
     if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
     const DWORD error = GetLastError();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/search_list.h"
 #include "common/settings_store.h"
 #include "manager/about_dialog.h"
 #include "manager/manager_ids.h"
@@ -68,6 +69,10 @@ bool ManagerDialog::OnInit() {
     }
   }
 
+  // A rewrite cut off in an earlier run (the program or the machine stopped) may have left the
+  // list short; its temporary copy then still holds every search.
+  ResolvePaths(paths_);
+  RecoverSearchList(paths_.searchList);
   LoadSearchList();
   AlignResultColumns();
   LoadResults();

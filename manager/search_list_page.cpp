@@ -31,12 +31,21 @@ void FillFromFile(ListBox& list, const char* path, FormatRow formatRow, bool set
 
 void ManagerDialog::LoadSearchList() {
   ResolvePaths(paths_);
+  const char* failure = nullptr;
   std::FILE* file = std::fopen(paths_.searchList, "r");
   if (file) {
     std::fclose(file);
   } else if (errno == ENOENT) {
     // Only a missing list is built from the old one: an unreadable list is never overwritten.
-    ConvertOldSearchList(paths_.oldSearchList, paths_.searchList);
+    if (!ConvertOldSearchList(paths_.oldSearchList, paths_.searchList)) failure = " could not be written.";
+  } else {
+    // Locked by another program, or no right to read it: the list shows empty, and the user
+    // must know why before changing anything.
+    failure = " could not be read.";
+  }
+  if (failure) {
+    const std::string message = std::string("The search list ") + paths_.searchList + failure;
+    MessageBoxA(nullptr, message.c_str(), "Error", MB_OK | MB_TASKMODAL);
   }
   FillFromFile(searches_, paths_.searchList, FormatLoadedRow, true);
 }
