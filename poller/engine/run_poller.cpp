@@ -4,6 +4,7 @@
 
 #include <mmsystem.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -122,7 +123,13 @@ PollingLoop::SearchEnd PollingLoop::RunSearch(const SavedSearch& search) {
   if (settings_.testMode) {
     WriteTestLine(log_, settings_.workingPageName);
   } else {
-    std::remove(settings_.workingPageName);
+    // An old page that cannot be removed (another program holds it open) would be read as
+    // this search's page and alert on another search's items: the page counts as failed.
+    errno = 0;
+    if (std::remove(settings_.workingPageName) != 0 && errno != ENOENT) {
+      CountFailedPage();
+      return SearchEnd::Done;
+    }
     DownloadPage(search.url, settings_.workingPageName);  // success is judged by the file alone
   }
 

@@ -307,3 +307,21 @@ TEST_F(Reliability, TheManagerSaysWhenItsListCannotBeReadOrWritten) {
   EXPECT_FALSE(FileExists(manager.FolderFile("lotwise2.initmp")));
   ASSERT_TRUE(manager.Close());
 }
+
+TEST_F(Reliability, AWorkingPageThatCannotBeReplacedIsNeverReadAsAnotherSearchsPage) {
+  fixture_site::Site site;
+  ASSERT_TRUE(site.Ready()) << site.ServerLog();
+  ASSERT_TRUE(site.Put("/empty.html", "<html><body>No items</body></html>\n"));
+  WriteFileBytes(File("lotwise2.ini"), "\"nothing here\" " + site.Address("/empty.html") + " 0 1 0 25\r\n");
+  // An old page with a bargain, held open by another program: it can be neither removed nor
+  // overwritten, so no download can take its place.
+  WriteFileBytes(File("temphtml.html"), kCompassPage);
+  HeldFile held(File("temphtml.html"), FILE_SHARE_READ);
+  ASSERT_TRUE(held.IsOpen());
+  EXPECT_EQ(RunProgram(poller_, "-r", folder_.Path(), 60000), 0);
+  const std::string log = ReadFileBytes(File("lotwise.txt"));
+  EXPECT_EQ(PassLogFault(log), "") << log;
+  EXPECT_EQ(log.find("ID:1001"), std::string::npos) << log;
+  EXPECT_EQ(log.find("RURE LOTWISE ALERT"), std::string::npos) << log;
+  EXPECT_NE(log.find("Closed lotwise2.ini"), std::string::npos) << log;
+}
