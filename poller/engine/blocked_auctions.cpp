@@ -218,4 +218,6 @@ bool BlockItem(const char* id, long long now) {
   return WritePendingBlocks();
 }
 
+bool WritePendingBlocksNow() { return WritePendingBlocks(); }
+
 void SetBlockFileOps(const BlockFileOps* ops) { fileOps = ops ? ops : &kLibraryOps; }

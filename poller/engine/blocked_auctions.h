@@ -16,6 +16,9 @@ int IsBlocked(const char* id, std::FILE* passLog, long long now);
 // one word that fits a line of the list.
 bool BlockItem(const char* id, long long now);
 
+// Writes the blocks still kept in memory. True when none is left unwritten.
+bool WritePendingBlocksNow();
+
 // The file operations the list uses. Tests replace them to make single steps fail; null
 // restores the C library's.
 struct BlockFileOps {

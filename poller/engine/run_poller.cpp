@@ -53,6 +53,8 @@ class PollingLoop {
   std::FILE* log_ = nullptr;
   int failedPages_ = 0;   // never reset by a success: every ninth failure is reported
   int alertDialogs_ = 0;  // the tip follows the sixth dialog of the process
+  bool blocksUnwritten_ = false;
+  bool blockFailureShown_ = false;
   AuctionItem item_{};
 };
 
@@ -85,6 +87,15 @@ PassEnd PollingLoop::RunPass() {
     ShowMessage("The file lotwise.txt was not opened", "Error");
     return PassEnd::FileFailure;
   }
+  // Told once per process: a continuous poller keeps the blocks and retries every lookup.
+  if (blocksUnwritten_ && !blockFailureShown_) {
+    blockFailureShown_ = true;
+    char text[sizeof kBlockFileName + 160];
+    std::snprintf(text, sizeof text,
+                  "The file %s could not be written.\nItems you chose never to see again may be shown again.",
+                  kBlockFileName);
+    ShowMessage(text, "Error");
+  }
   return end;
 }
 
@@ -115,6 +126,9 @@ PassEnd PollingLoop::RunGuardedPass() {
   if (end == PassEnd::Completed) WriteListClosedLine(log_, settings_.searchListPath);
   std::fclose(log_);
   log_ = nullptr;
+  // A "View Never" that could not be written stays in memory for the next lookup; the last
+  // chance to write it before the process may end is now.
+  blocksUnwritten_ = !WritePendingBlocksNow();
   return end;
 }
 

@@ -325,3 +325,24 @@ TEST_F(Reliability, AWorkingPageThatCannotBeReplacedIsNeverReadAsAnotherSearchsP
   EXPECT_EQ(log.find("RURE LOTWISE ALERT"), std::string::npos) << log;
   EXPECT_NE(log.find("Closed lotwise2.ini"), std::string::npos) << log;
 }
+
+TEST_F(Reliability, AViewNeverThatCannotBeWrittenIsToldBeforeTheRunEnds) {
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "PopupMessages", "1");
+  WriteFileBytes(File("lotwise2.ini"), "\"compass\" http://127.0.0.1:9/x 0 1 0 25\r\n");
+  WriteFileBytes(File("blockedauctions.ini"), "");
+  HeldFile held(File("blockedauctions.ini"), 0);
+  ASSERT_TRUE(held.IsOpen());
+  ChildProcess pass;
+  ASSERT_TRUE(pass.Start(poller_, "-t page.html", folder_.Path()));
+  HWND alert = ui::WaitForWindow("Lotwise Alert V2.8");
+  ASSERT_NE(alert, nullptr) << ui::DescribeScreen();
+  ui::Click(alert, 1025);  // View Never
+  const ui::MessageBoxSeen box = ui::AnswerMessageBox("Error", IDOK);
+  EXPECT_EQ(box.text, "The file blockedauctions.ini could not be written.\nItems you chose never to see again may be shown again.")
+      << ui::DescribeScreen();
+  DWORD code = 1;
+  ASSERT_TRUE(pass.Wait(15000, &code)) << ui::DescribeScreen();
+  EXPECT_EQ(code, 0u);
+  held.Release();
+  EXPECT_EQ(ReadFileBytes(File("blockedauctions.ini")), "");
+}
