@@ -55,6 +55,8 @@ class PollingLoop {
   int alertDialogs_ = 0;  // the tip follows the sixth dialog of the process
   bool blocksUnwritten_ = false;
   bool blockFailureShown_ = false;
+  bool logUnwritten_ = false;
+  bool logFailureShown_ = false;
   AuctionItem item_{};
 };
 
@@ -87,7 +89,16 @@ PassEnd PollingLoop::RunPass() {
     ShowMessage("The file lotwise.txt was not opened", "Error");
     return PassEnd::FileFailure;
   }
-  // Told once per process: a continuous poller keeps the blocks and retries every lookup.
+  // A stop request is answered at once, never held up by a message.
+  if (end == PassEnd::Aborted) return end;
+  // Each told once per process: a continuous poller writes the log anew every pass, keeps the
+  // blocks and retries them at every lookup.
+  if (logUnwritten_ && !logFailureShown_) {
+    logFailureShown_ = true;
+    char text[sizeof kPassLogName + 64];
+    std::snprintf(text, sizeof text, "The file %s could not be written.", kPassLogName);
+    ShowMessage(text, "Error");
+  }
   if (blocksUnwritten_ && !blockFailureShown_) {
     blockFailureShown_ = true;
     char text[sizeof kBlockFileName + 160];
@@ -124,7 +135,9 @@ PassEnd PollingLoop::RunGuardedPass() {
     }
   }
   if (end == PassEnd::Completed) WriteListClosedLine(log_, settings_.searchListPath);
-  std::fclose(log_);
+  // A log cut short (a full disk) leaves the manager showing an old or empty pass.
+  logUnwritten_ = std::fflush(log_) != 0 || std::ferror(log_) != 0;
+  logUnwritten_ = std::fclose(log_) != 0 || logUnwritten_;
   log_ = nullptr;
   // A "View Never" that could not be written stays in memory for the next lookup; the last
   // chance to write it before the process may end is now.

@@ -223,8 +223,15 @@ TEST_F(Reliability, AFullDiskFailsRewritesAndLeavesEveryStoredFileWhole) {
   for (const char* op : {"add", "change", "delete"}) EXPECT_EQ(Churn(std::string("lotwise2.ini ") + op, full), 1) << op;
   EXPECT_EQ(ReadFileBytes(full + "\\lotwise2.ini"), kThreeSearches);
 
-  // The pass goes on to its end with a log that cannot be written, and the lookup answers.
-  EXPECT_EQ(RunProgram(poller_, "-t page.html", full), 0);
+  // The pass goes on to its end with a log that cannot be written, and the lookup answers;
+  // then the user is told that the log is missing.
+  ChildProcess pass;
+  ASSERT_TRUE(pass.Start(poller_, "-t page.html", full));
+  const ui::MessageBoxSeen box = ui::AnswerMessageBox("Error", IDOK);
+  EXPECT_EQ(box.text, "The file lotwise.txt could not be written.") << ui::DescribeScreen();
+  DWORD code = 1;
+  ASSERT_TRUE(pass.Wait(15000, &code)) << ui::DescribeScreen();
+  EXPECT_EQ(code, 0u);
   EXPECT_EQ(ReadFileBytes(full + "\\blockedauctions.ini"), blocked);
   EXPECT_EQ(ReadFileBytes(full + "\\lotwise2.ini"), kThreeSearches);
 }
