@@ -28,6 +28,10 @@ bool ReadFileLine(std::FILE* file, std::string& line, bool* hadLineEnd) {
   for (int c; (c = std::getc(file)) != EOF;) {
     readAny = true;
     if (c == '\n') {
+#ifdef _WIN32
+      // A file read in binary mode still has the CR of its CR LF line ends.
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+#endif
       if (hadLineEnd) *hadLineEnd = true;
       return true;
     }
@@ -35,6 +39,8 @@ bool ReadFileLine(std::FILE* file, std::string& line, bool* hadLineEnd) {
   }
   return readAny;
 }
+
+std::FILE* OpenListForReading(const char* path) { return std::fopen(path, "rb"); }
 
 bool SplitSearchLine(const char* line, char (&description)[kDescriptionSize], const char** rest) {
   const char* open = std::strchr(line, '"');
@@ -106,7 +112,7 @@ void ReachStep(RewriteStep step) {
 // missingIsEmpty, else a failure; a list that exists but cannot be read is always a failure.
 bool ReadListLines(const char* listPath, bool missingIsEmpty, std::vector<std::string>& lines) {
   errno = 0;
-  std::FILE* file = std::fopen(listPath, "r");
+  std::FILE* file = OpenListForReading(listPath);
   if (!file) return missingIsEmpty && errno == ENOENT;
   std::string line;
   while (ReadFileLine(file, line)) lines.push_back(line);
@@ -209,7 +215,7 @@ bool DeleteSearch(const char* listPath, int lineNumber) {
 
 bool ConvertOldSearchList(const char* oldListPath, const char* listPath) {
   std::vector<std::string> lines;
-  std::FILE* source = std::fopen(oldListPath, "r");
+  std::FILE* source = OpenListForReading(oldListPath);
   if (source) {
     std::string line;
     bool hadLineEnd = false;

@@ -37,6 +37,11 @@ int TriggerMinutes(int days, int hours, int minutes);
 // without a line end is returned too; hadLineEnd tells which.
 bool ReadFileLine(std::FILE* file, std::string& line, bool* hadLineEnd = nullptr);
 
+// Opens a search list (or the old list) for reading. In binary mode, because Windows text
+// mode ends a file at a Ctrl-Z byte and a rewrite would then drop every search after it;
+// ReadFileLine drops the CR of a CR LF line end as text mode would have.
+std::FILE* OpenListForReading(const char* path);
+
 // The description: the bytes between the first and the second double quote, cut to 127 bytes.
 // rest points just behind the second quote. False when the line lacks the two quotes.
 bool SplitSearchLine(const char* line, char (&description)[kDescriptionSize], const char** rest);

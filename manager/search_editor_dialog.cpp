@@ -21,7 +21,7 @@ bool SearchEditorDialog::OnInit() {
 }
 
 void SearchEditorDialog::Fill() {
-  std::FILE* file = std::fopen(main_.Paths().searchList, "r");
+  std::FILE* file = OpenListForReading(main_.Paths().searchList);
   if (!file) return;
   std::string line;
   bool found = false;

@@ -14,7 +14,7 @@ namespace {
 // Every physical line gets a row, so that row i is always line i + 1.
 template <typename FormatRow>
 void FillFromFile(ListBox& list, const char* path, FormatRow formatRow, bool setTabStops) {
-  std::FILE* file = std::fopen(path, "r");
+  std::FILE* file = OpenListForReading(path);
   if (!file) return;
   std::string line;
   while (ReadFileLine(file, line)) {
@@ -32,7 +32,7 @@ void FillFromFile(ListBox& list, const char* path, FormatRow formatRow, bool set
 void ManagerDialog::LoadSearchList() {
   ResolvePaths(paths_);
   const char* failure = nullptr;
-  std::FILE* file = std::fopen(paths_.searchList, "r");
+  std::FILE* file = OpenListForReading(paths_.searchList);
   if (file) {
     std::fclose(file);
   } else if (errno == ENOENT) {

@@ -102,6 +102,27 @@ TEST(SearchListLine, ConversionOfAnOldLine) {
   EXPECT_EQ(FormatConversionForm(search), "\"Old search\" http://old.example/x 0 0 30 25.50");
 }
 
+TEST_F(SearchListFile, ACtrlZByteEndsNeitherTheListNorAnyRewrite) {
+  // Windows text mode reads 0x1A as the end of the file; the searches after it must survive.
+  const std::string original =
+      "\"one\" http://a/1 0 0 1 1\n\"two \x1A odd\" http://a/2 0 0 2 2\n\"three\" http://a/3 0 0 3 3\n";
+  WriteText(kList, original);
+  std::FILE* file = OpenListForReading(kList);
+  ASSERT_NE(file, nullptr);
+  std::string line;
+  int lines = 0;
+  while (ReadFileLine(file, line)) ++lines;
+  std::fclose(file);
+  EXPECT_EQ(lines, 3);
+
+  ASSERT_TRUE(ReplaceSearch(kList, 1, Texts("ONE", "http://b/1", "0", "0", "1", "1")));
+  ASSERT_TRUE(AppendSearch(kList, Texts("four", "http://a/4", "0", "0", "4", "4")));
+  ASSERT_TRUE(DeleteSearch(kList, 4));
+  std::string onDisk = ReadBinary(kList);
+  for (size_t at; (at = onDisk.find("\r\n")) != std::string::npos;) onDisk.erase(at, 1);
+  EXPECT_EQ(onDisk, "\"ONE\" http://b/1 0 0 1 1\n\"two \x1A odd\" http://a/2 0 0 2 2\n\"three\" http://a/3 0 0 3 3\n");
+}
+
 TEST_F(SearchListFile, ChangingLineThreeOfFiveKeepsTheOthersByteForByte) {
   const std::string original =
       "\"one\"\thttp://a/1\t0\t1\t0\t10\n"

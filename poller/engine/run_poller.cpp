@@ -67,7 +67,7 @@ class PollingLoop {
 // False when the list cannot be opened.
 bool ReadSearchList(const char* path, std::vector<std::string>& lines) {
   std::FILE* list = nullptr;
-  for (int attempt = 1; !(list = std::fopen(path, "r")) && attempt < kListOpenTries; ++attempt) Sleep(kListOpenRetryMs);
+  for (int attempt = 1; !(list = OpenListForReading(path)) && attempt < kListOpenTries; ++attempt) Sleep(kListOpenRetryMs);
   if (!list) return false;
   for (std::string line; ReadFileLine(list, line);) lines.push_back(line);
   std::fclose(list);
