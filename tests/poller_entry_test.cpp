@@ -1,6 +1,7 @@
 // lotwise.exe under Wine: instance marks, the stop command and the messages of start-up.
 #include <gtest/gtest.h>
 
+#include "common/settings_store.h"
 #include "poller/engine/instance_control.h"
 #include "tests/support/test_support.h"
 #include "tests/uidriver/ui_driver.h"
@@ -12,12 +13,12 @@ namespace {
 class PollerEntry : public ::testing::Test {
  protected:
   // An empty search list and a long interval: a continuous poller makes its short pass and waits.
-  ScopedRegistryKey settings_{"SOFTWARE\\Rure Lotwise"};
+  ScopedRegistryKey settings_{kSettingsKeyPath};
   std::string poller_ = ProgramPath("lotwise.exe");
   ScratchFolder folder_{"entry"};
 
   void SetUp() override {
-    SetStringValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Rure Lotwise", "RunInterval", "30");
+    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "RunInterval", "30");
     WriteFileBytes(folder_.File("lotwise2.ini"), "");
   }
 

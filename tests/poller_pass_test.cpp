@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "common/settings_store.h"
 #include "tests/fixture_site/fixture_site_client.h"
+#include "tests/support/compass_page.h"
 #include "tests/support/screen_capture.h"
 #include "tests/support/stand_in_browser.h"
 #include "tests/support/test_support.h"
@@ -17,18 +19,6 @@ using namespace testing_support;
 
 namespace {
 
-constexpr char kSettingsKey[] = "SOFTWARE\\Rure Lotwise";
-
-// Two items in the raw-link layout: a 19.50 item with 42 minutes left and a 31.00 item with
-// 2 days 5 hours 17 minutes left.
-const char kCompassPage[] =
-    "<html><head><title>Results</title>\n<script>function doFormSubmit() {}</script></head><body>\n"
-    "<!-- rUreCacheStart -->\n<table>\n"
-    "<tr><td><a href=\"http://cgi.rure.com/ws/rUreISAPI.dll?ViewItem&item=1001\">Brass ship compass</a></td>"
-    "<td>$19.50</td><td>3</td><td>42m</td></tr>\n"
-    "<tr><td><a href=\"http://cgi.rure.com/ws/rUreISAPI.dll?ViewItem&item=1002\">Pocket compass with lid</a></td>"
-    "<td>$31.00</td><td>-</td><td>2d 05h 17m</td></tr>\n"
-    "</table>\n<!-- rUreCacheEnd -->\n</body></html>\n";
 
 const char kItem1001[] =
     "ID:1001         Descript:Brass ship compass                                 Bids:3    Price:19.50    "
@@ -52,25 +42,16 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// The lines of a golden file, kept with plain line ends in the repository.
-std::vector<std::string> GoldenLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-    lines.push_back(text.substr(start, end - start));
-  return lines;
-}
-
 class PollerPass : public ::testing::Test {
  protected:
-  ScopedRegistryKey settings_{kSettingsKey};
+  ScopedRegistryKey settings_{kSettingsKeyPath};
   ScratchFolder folder_{"pass"};
   std::string poller_ = ProgramPath("lotwise.exe");
 
   void SetUp() override {
     // Log-only alerts unless a test turns the dialog or the sound on.
-    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "LotwiseSound", "0");
-    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "PopupMessages", "0");
+    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "LotwiseSound", "0");
+    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "0");
     WriteFileBytes(folder_.File("page.html"), kCompassPage);
   }
   void TearDown() override { RunProgram(poller_, "-k", folder_.Path()); }
@@ -187,8 +168,8 @@ TEST_F(PollerPass, BlockedBargainsAreLoggedWithoutAlertUntilTenDaysHavePassed) {
 
 TEST_F(PollerPass, AlertDialogShowsTheItemInTheCornerAndViewNowOpensItsPage) {
   StandInBrowser browser;
-  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "PopupMessages", "1");
-  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "ItemHost", "items.example.test");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "1");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "ItemHost", "items.example.test");
   WriteList("\"brass compass\" http://127.0.0.1:9/x 0 1 30 25\n");
   ChildProcess pass;
   ASSERT_TRUE(pass.Start(poller_, "-t page.html", folder_.Path()));
@@ -234,7 +215,7 @@ TEST_F(PollerPass, AlertDialogShowsTheItemInTheCornerAndViewNowOpensItsPage) {
 }
 
 TEST_F(PollerPass, ViewNeverBlocksTheItemAndViewLaterRecordsNothing) {
-  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "PopupMessages", "1");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "1");
   WriteList("\"brass compass\" http://127.0.0.1:9/x 0 1 30 25\n");
   ChildProcess pass;
   ASSERT_TRUE(pass.Start(poller_, "-t page.html", folder_.Path()));
@@ -262,7 +243,7 @@ TEST_F(PollerPass, ViewNeverBlocksTheItemAndViewLaterRecordsNothing) {
 }
 
 TEST_F(PollerPass, TipFollowsTheSixthAlertDialogOnly) {
-  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "PopupMessages", "1");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "1");
   std::string list;
   for (int i = 0; i < 4; ++i) list += "\"search " + std::to_string(i) + "\" http://127.0.0.1:9/x 9 0 0 100\n";
   WriteList(list);  // 4 searches x 2 bargains: 8 dialogs in one pass
@@ -312,7 +293,7 @@ TEST_F(PollerPass, ContinuousPollerRepeatsPassesAndStopsDuringTheWaitOrAfterASea
   const std::string list = "\"brass compass\" " + site.Address("/compass.html") + " 0 1 30 25\n\"two\" " +
                            site.Address("/compass.html") + " 0 0 1 1\n";
   WriteList(list);
-  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RunInterval", "0");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "RunInterval", "0");
   ChildProcess poller;
   ASSERT_TRUE(poller.Start(poller_, "", folder_.Path()));
   // Interval 0: passes follow each other at once. Wait for several of them.
@@ -334,7 +315,7 @@ TEST_F(PollerPass, ContinuousPollerRepeatsPassesAndStopsDuringTheWaitOrAfterASea
   EXPECT_TRUE(body.back() == "Closed temphtml.html" || body.back() == "Closed lotwise2.ini") << body.back();
 
   // A long interval: the stop request ends the wait at once.
-  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RunInterval", "30");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "RunInterval", "30");
   ASSERT_TRUE(poller.Start(poller_, "", folder_.Path()));
   for (int i = 0; i < 200 && (Log().empty() || Log().back() != "Closed lotwise2.ini"); ++i) Sleep(100);
   ASSERT_EQ(Log().back(), "Closed lotwise2.ini");
@@ -358,9 +339,9 @@ TEST_F(PollerPass, OnePassFetchesEverySearchFromTheSite) {
   EXPECT_EQ(Run("-r", 60000), 0);
   std::vector<std::string> body = Body();
   const std::string expected = ReadFileBytes(LOTWISE_TEST_DATA "\\passes\\one_pass_from_site.expected");
-  EXPECT_EQ(body, GoldenLines(expected));
+  EXPECT_EQ(body, CompleteLines(expected, "\n"));
   // On a difference, the whole log is kept beside the test for a look.
-  if (body != GoldenLines(expected)) CopyFileA(folder_.File("lotwise.txt").c_str(), "one_pass_from_site.actual", FALSE);
+  if (body != CompleteLines(expected, "\n")) CopyFileA(folder_.File("lotwise.txt").c_str(), "one_pass_from_site.actual", FALSE);
 
   std::vector<fixture_site::Request> requests = site.TakeRequests();
   ASSERT_EQ(requests.size(), 4u);
@@ -374,9 +355,9 @@ TEST_F(PollerPass, PopupsSwitchedOffInTheSettingsDialogTakeEffectAtTheNextAlert)
   ASSERT_TRUE(site.Ready()) << site.ServerLog();
   ASSERT_TRUE(site.Put("/compass.html", kCompassPage));
   WriteList("\"brass compass\" " + site.Address("/compass.html") + " 0 1 30 25\n");
-  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RunInterval", "0");
-  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "PopupMessages", "1");
-  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Folder", folder_.Path());
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "RunInterval", "0");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "1");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "Folder", folder_.Path());
   ChildProcess poller;
   ASSERT_TRUE(poller.Start(poller_, "", folder_.Path()));
   HWND alert = ui::WaitForWindow("Lotwise Alert V2.8");

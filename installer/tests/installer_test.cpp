@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "common/settings_store.h"
 #include "tests/fixture_site/fixture_site_client.h"
 #include "tests/support/test_support.h"
 #include "tests/uidriver/ui_driver.h"
@@ -16,7 +17,6 @@ using namespace testing_support;
 
 namespace {
 
-constexpr char kSettingsKey[] = "SOFTWARE\\Rure Lotwise";
 constexpr char kInstallFolder[] = "C:\\Program Files\\Rure Lotwise";
 
 std::string Installed(const char* name) { return std::string(kInstallFolder) + "\\" + name; }
@@ -62,7 +62,7 @@ bool SameFolder(const std::string& a, const std::string& b) { return lstrcmpiA(a
 class Installer : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { CoInitialize(nullptr); }
-  ScopedRegistryKey settings_{kSettingsKey};
+  ScopedRegistryKey settings_{kSettingsKeyPath};
   std::string setup_ = ProgramPath("LotwiseSetup.exe");
 
   void TearDown() override {
@@ -83,7 +83,7 @@ TEST_F(Installer, SilentInstallPlacesEverythingAndTheManagerRunsAPassThere) {
     EXPECT_TRUE(FileExists(Installed(file))) << file;
   // The poller's fixed sound path names the installed file.
   EXPECT_TRUE(FileExists("c:\\program files\\rure lotwise\\cash-register.wav"));
-  EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Folder").data, std::string(kInstallFolder) + '\0');
+  EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "Folder").data, std::string(kInstallFolder) + '\0');
 
   const Shortcut manager = ReadShortcut(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Lotwise\\Lotwise Manager.lnk");
   ASSERT_TRUE(manager.read);
@@ -99,8 +99,8 @@ TEST_F(Installer, SilentInstallPlacesEverythingAndTheManagerRunsAPassThere) {
   ASSERT_TRUE(site.Ready()) << site.ServerLog();
   WriteFileBytes(Installed("lotwise2.ini"),
                  "\"film camera\" " + site.Address("/pages/escaped_film_cameras.html") + " 0 3 0 25\r\n");
-  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "PopupMessages", "0");
-  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "LotwiseSound", "1");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "0");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "LotwiseSound", "1");
 
   ChildProcess managerProcess;
   ASSERT_TRUE(managerProcess.Start(Installed("LotwiseMgr.exe"), "", "C:\\"));
@@ -127,7 +127,7 @@ TEST_F(Installer, SilentInstallPlacesEverythingAndTheManagerRunsAPassThere) {
 TEST_F(Installer, SilentUninstallStopsThePollerAndKeepsTheSearches) {
   ASSERT_EQ(RunProgram(setup_, "/S", "", 120000), 0);
   WriteFileBytes(Installed("lotwise2.ini"), "");
-  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RunInterval", "30");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "RunInterval", "30");
   ChildProcess poller;
   ASSERT_TRUE(poller.Start(Installed("lotwise.exe"), "", kInstallFolder));
   for (int i = 0; i < 100 && !FileExists(Installed("lotwise.txt")); ++i) Sleep(100);
@@ -140,7 +140,7 @@ TEST_F(Installer, SilentUninstallStopsThePollerAndKeepsTheSearches) {
   for (const char* file : {"lotwise.exe", "LotwiseMgr.exe", "icon1.ico", "cash-register.wav", "lotwise.txt"})
     EXPECT_FALSE(FileExists(Installed(file))) << file;
   EXPECT_TRUE(FileExists(Installed("lotwise2.ini"))) << "the user's searches stay";
-  EXPECT_FALSE(QueryValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Folder").exists);
+  EXPECT_FALSE(QueryValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "Folder").exists);
   EXPECT_FALSE(FileExists(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Lotwise\\Lotwise Manager.lnk"));
   EXPECT_FALSE(FileExists(ShellFolder(CSIDL_COMMON_STARTUP) + "\\Lotwise.lnk"));
 }

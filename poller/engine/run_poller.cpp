@@ -31,7 +31,7 @@ constexpr int kAlertDialogsBeforeTip = 6;
 // Longest wait that still fits a DWORD of milliseconds below INFINITE.
 constexpr int kLongestIntervalMinutes = static_cast<int>(0xFFFFFFFEu / 60000u);
 
-enum class PassEnd { Completed, Aborted, FileFailure, ListNotOpened, LogNotOpened, AlertDialogFailed };
+enum class PassEnd { Completed, Aborted, ListNotOpened, LogNotOpened, AlertDialogFailed };
 
 void ShowMessage(const char* text, const char* caption) { MessageBoxA(nullptr, text, caption, MB_OK); }
 
@@ -83,11 +83,11 @@ PassEnd PollingLoop::RunPass() {
     char text[kStartupPathSize + 64];
     std::snprintf(text, sizeof text, "The file %s was not opened\n", settings_.searchListPath);
     ShowMessage(text, "Error");
-    return PassEnd::FileFailure;
+    return end;
   }
   if (end == PassEnd::LogNotOpened) {
     ShowMessage("The file lotwise.txt was not opened", "Error");
-    return PassEnd::FileFailure;
+    return end;
   }
   // A stop request is answered at once, never held up by a message.
   if (end == PassEnd::Aborted) return end;
@@ -223,7 +223,6 @@ int RunPoller(const StartupSettings& settings, HANDLE abortEvent) {
   for (;;) {
     int interval = ReadRunInterval();
     switch (loop.RunPass()) {
-      case PassEnd::FileFailure:
       case PassEnd::ListNotOpened:
       case PassEnd::LogNotOpened:
         return -1;

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "common/settings_store.h"
 #include "poller/fetch/download_page.h"
 #include "tests/fixture_site/fixture_site_client.h"
 #include "tests/support/test_support.h"
@@ -28,7 +29,6 @@ using namespace testing_support;
 
 namespace {
 
-constexpr char kSettingsKey[] = "SOFTWARE\\Rure Lotwise";
 constexpr DWORD kPassTimeoutMs = 30 * 60 * 1000;
 constexpr DWORD kStopTimeoutMs = 70000;  // "-k" itself waits up to 60 s for the poller
 constexpr DWORD kIdleSampleMs = 5000;
@@ -522,7 +522,7 @@ void Soak(const std::string& data, const fixture_site::Site& site, int passes) {
   if (searches.empty()) return Fail("the soak set needs five searches");
   WriteFileBytes(folder + "\\lotwise2.ini", JoinLines(searches));
   WriteFileBytes(folder + "\\blockedauctions.ini", ReadFileBytes(data + "\\soak_blocked.ini"));
-  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RunInterval", "0");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "RunInterval", "0");
 
   // A pass has ended when the first search of the next one is asked for: every sample is taken
   // at the same point of a pass.
@@ -627,7 +627,7 @@ void IdleCpu(const std::string& data, const fixture_site::Site& site) {
   if (searches.empty()) return Fail("the soak set needs five searches");
   WriteFileBytes(folder + "\\lotwise2.ini", JoinLines(searches));
   WriteFileBytes(folder + "\\blockedauctions.ini", ReadFileBytes(data + "\\soak_blocked.ini"));
-  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RunInterval", "30");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "RunInterval", "30");
 
   Poller poller;
   if (!poller.Start("", folder)) return Fail("the continuous poller did not start");
@@ -697,9 +697,9 @@ int main(int argc, char** argv) {
   }
   {
     // Alerts only in the log: no dialog waits for an answer and no sound plays.
-    ScopedRegistryKey settings(kSettingsKey);
-    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "PopupMessages", "0");
-    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "LotwiseSound", "0");
+    ScopedRegistryKey settings(kSettingsKeyPath);
+    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "0");
+    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "LotwiseSound", "0");
     if (!CountersSeeGrowth()) Fail("the handle or memory counters do not see growth");
     if (only.empty() || only == "pass") BenchmarkPass(data, site, runs);
     if (only.empty() || only == "soak") Soak(data, site, passes);

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string>
 
+#include "common/settings_store.h"
 #include "tests/support/test_support.h"
 #include "tests/uidriver/ui_driver.h"
 
@@ -12,21 +13,39 @@ using namespace testing_support;
 
 namespace {
 
-constexpr char kSettingsKey[] = "SOFTWARE\\Rure Lotwise";
 const char kTwoSearches[] = "\"one\" http://127.0.0.1:9/1 0 1 0 25\r\n\"two\" http://127.0.0.1:9/2 0 1 0 25\r\n";
 
 class MountedDisk : public ::testing::Test {
  protected:
-  ScopedRegistryKey settings_{kSettingsKey};
+  ScopedRegistryKey settings_{kSettingsKeyPath};
   std::string poller_ = ProgramPath("lotwise.exe");
   std::string churn_ = ProgramPath("search_list_churn.exe");
 
   void SetUp() override {
     if (FileExists("disks\\unavailable")) GTEST_SKIP() << ReadFileBytes("disks\\unavailable");
-    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "LotwiseSound", "0");
-    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "PopupMessages", "0");
+    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "LotwiseSound", "0");
+    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "0");
   }
   void TearDown() override { RunProgram(poller_, "-k"); }
+
+  // Add, change and delete through the manager's file operations each fail and say so, and the
+  // list in disk stays byte for byte.
+  void ExpectEveryChangeRefused(const std::string& disk) {
+    for (const char* op : {"add", "change", "delete"})
+      EXPECT_EQ(RunProgram(churn_, std::string("lotwise2.ini ") + op, disk), 1) << op;
+    EXPECT_EQ(ReadFileBytes(disk + "\\lotwise2.ini"), kTwoSearches);
+  }
+
+  // Runs a test-mode pass in disk that tells the user `message`; returns its exit code.
+  DWORD PassTelling(const std::string& disk, const std::string& message) {
+    ChildProcess pass;
+    EXPECT_TRUE(pass.Start(poller_, "-t page.html", disk));
+    const ui::MessageBoxSeen box = ui::AnswerMessageBox("Error", IDOK, 20000);
+    EXPECT_EQ(box.text, message) << ui::DescribeScreen();
+    DWORD code = 12345;
+    EXPECT_TRUE(pass.Wait(20000, &code)) << ui::DescribeScreen();
+    return code;
+  }
 };
 
 // Fills the rest of a disk with one file; returns how many bytes it took.
@@ -52,21 +71,11 @@ TEST_F(MountedDisk, AFullDiskLosesNoSearchAndNoBlockAndSaysSo) {
   ASSERT_TRUE(WriteFileBytes(disk + "\\blockedauctions.ini", blocked));
   ASSERT_GT(Fill(disk + "\\filler"), 0u);
 
-  // Every change of the list fails and says so; the list stays byte for byte.
-  for (const char* op : {"add", "change", "delete"})
-    EXPECT_EQ(RunProgram(churn_, std::string("lotwise2.ini ") + op, disk), 1) << op;
-  EXPECT_EQ(ReadFileBytes(disk + "\\lotwise2.ini"), kTwoSearches);
+  ExpectEveryChangeRefused(disk);
 
   // A pass runs to its end, the blocked list keeps its entry, and the user learns that the
   // log could not be written.
-  ChildProcess pass;
-  ASSERT_TRUE(pass.Start(poller_, "-t page.html", disk));
-  const ui::MessageBoxSeen box = ui::AnswerMessageBox("Error", IDOK, 20000);
-  ASSERT_NE(box.window, nullptr) << ui::DescribeScreen();
-  EXPECT_EQ(box.text, "The file lotwise.txt could not be written.");
-  DWORD code = 1;
-  ASSERT_TRUE(pass.Wait(20000, &code)) << ui::DescribeScreen();
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(PassTelling(disk, "The file lotwise.txt could not be written."), 0u);
   EXPECT_EQ(ReadFileBytes(disk + "\\blockedauctions.ini"), blocked);
   EXPECT_EQ(ReadFileBytes(disk + "\\lotwise2.ini"), kTwoSearches);
 
@@ -78,16 +87,6 @@ TEST_F(MountedDisk, AFullDiskLosesNoSearchAndNoBlockAndSaysSo) {
 TEST_F(MountedDisk, AReadOnlyFolderRefusesChangesAndThePassSaysWhy) {
   const std::string disk = "disks\\readonly";
   ASSERT_EQ(ReadFileBytes(disk + "\\lotwise2.ini"), kTwoSearches);
-  for (const char* op : {"add", "change", "delete"})
-    EXPECT_EQ(RunProgram(churn_, std::string("lotwise2.ini ") + op, disk), 1) << op;
-  EXPECT_EQ(ReadFileBytes(disk + "\\lotwise2.ini"), kTwoSearches);
-
-  ChildProcess pass;
-  ASSERT_TRUE(pass.Start(poller_, "-t page.html", disk));
-  const ui::MessageBoxSeen box = ui::AnswerMessageBox("Error", IDOK, 20000);
-  ASSERT_NE(box.window, nullptr) << ui::DescribeScreen();
-  EXPECT_EQ(box.text, "The file lotwise.txt was not opened");
-  DWORD code = 0;
-  ASSERT_TRUE(pass.Wait(20000, &code)) << ui::DescribeScreen();
-  EXPECT_EQ(code, 0xFFFFFFFFu);
+  ExpectEveryChangeRefused(disk);
+  EXPECT_EQ(PassTelling(disk, "The file lotwise.txt was not opened"), 0xFFFFFFFFu);
 }

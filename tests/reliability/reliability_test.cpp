@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "common/settings_store.h"
 #include "manager/tests/manager_session.h"
 #include "tests/fixture_site/fixture_site_client.h"
+#include "tests/support/compass_page.h"
 #include "tests/support/test_support.h"
 #include "tests/uidriver/ui_driver.h"
 
@@ -18,28 +20,12 @@ using namespace testing_support;
 
 namespace {
 
-constexpr char kSettingsKey[] = "SOFTWARE\\Rure Lotwise";
 
-// Item 1001 (19.50, 42 minutes left) is a bargain for every search below; 1002 is not.
-const char kCompassPage[] =
-    "<html><head><title>Results</title></head><body>\n<!-- rUreCacheStart -->\n<table>\n"
-    "<tr><td><a href=\"http://cgi.rure.com/ws/rUreISAPI.dll?ViewItem&item=1001\">Brass ship compass</a></td>"
-    "<td>$19.50</td><td>3</td><td>42m</td></tr>\n"
-    "<tr><td><a href=\"http://cgi.rure.com/ws/rUreISAPI.dll?ViewItem&item=1002\">Pocket compass with lid</a></td>"
-    "<td>$31.00</td><td>-</td><td>2d 05h 17m</td></tr>\n"
-    "</table>\n<!-- rUreCacheEnd -->\n</body></html>\n";
+// kCompassPage: item 1001 (19.50, 42 minutes left) is a bargain for every search below; 1002 is not.
 
 const char kThreeSearches[] =
     "\"one\" http://127.0.0.1:9/1 0 1 0 25\r\n\"two\" http://127.0.0.1:9/2 0 1 0 25\r\n"
     "\"three\" http://127.0.0.1:9/3 0 1 0 25\r\n";
-
-std::vector<std::string> CompleteLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-    lines.push_back(text.substr(start, end - start));
-  return lines;
-}
 
 // Every complete line of a pass log is one the readers know, the header comes first and only
 // once: two passes writing into one log at the same time would break one of these.
@@ -67,14 +53,14 @@ std::string BlockEntry(const char* id) { return std::string(id) + " " + std::to_
 
 class Reliability : public ::testing::Test {
  protected:
-  ScopedRegistryKey settings_{kSettingsKey};
+  ScopedRegistryKey settings_{kSettingsKeyPath};
   ScratchFolder folder_{"reliability"};
   std::string poller_ = ProgramPath("lotwise.exe");
   std::string churn_ = ProgramPath("search_list_churn.exe");
 
   void SetUp() override {
-    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "LotwiseSound", "0");
-    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "PopupMessages", "0");
+    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "LotwiseSound", "0");
+    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "0");
     WriteFileBytes(folder_.File("page.html"), kCompassPage);
   }
   void TearDown() override { RunProgram(poller_, "-k", folder_.Path()); }
@@ -112,7 +98,7 @@ TEST_F(Reliability, PollerAndOnePassRunsBesideHundredsOfRewritesLoseNothing) {
   // Item 1001 is blocked: every lookup by either process prunes and rewrites this file.
   const std::string blocked = BlockEntry("1001");
   WriteFileBytes(File("blockedauctions.ini"), blocked);
-  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RunInterval", "0");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "RunInterval", "0");
 
   ChildProcess poller;
   ASSERT_TRUE(poller.Start(poller_, "", folder_.Path()));
@@ -334,7 +320,7 @@ TEST_F(Reliability, AWorkingPageThatCannotBeReplacedIsNeverReadAsAnotherSearchsP
 }
 
 TEST_F(Reliability, AViewNeverThatCannotBeWrittenIsToldBeforeTheRunEnds) {
-  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "PopupMessages", "1");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "1");
   WriteFileBytes(File("lotwise2.ini"), "\"compass\" http://127.0.0.1:9/x 0 1 0 25\r\n");
   WriteFileBytes(File("blockedauctions.ini"), "");
   HeldFile held(File("blockedauctions.ini"), 0);
@@ -360,7 +346,7 @@ TEST_F(Reliability, APollerKilledInThePassHoldsUpNoLaterPass) {
   ASSERT_TRUE(site.Put("/compass.html", kCompassPage));
   WriteFileBytes(File("lotwise2.ini"), "\"compass\" " + site.Address("/compass.html") + " 0 1 0 25\r\n");
   WriteFileBytes(File("blockedauctions.ini"), BlockEntry("1001"));
-  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RunInterval", "0");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "RunInterval", "0");
   ChildProcess poller;
   ASSERT_TRUE(poller.Start(poller_, "", folder_.Path()));
   // Killed while its passes follow each other: most likely inside one, holding the pass mutex.

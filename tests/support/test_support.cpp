@@ -82,6 +82,14 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
+std::vector<std::string> CompleteLines(const std::string& text, const std::string& lineEnd) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find(lineEnd, start)) != std::string::npos; start = end + lineEnd.size())
+    lines.push_back(text.substr(start, end - start));
+  return lines;
+}
+
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return false;

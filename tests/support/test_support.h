@@ -53,6 +53,8 @@ class ScratchFolder {
 };
 
 std::string ReadFileBytes(const std::string& path);  // empty when missing
+// The lines of text that end with lineEnd, without it; a last line without one is left out.
+std::vector<std::string> CompleteLines(const std::string& text, const std::string& lineEnd = "\r\n");
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 void RemoveTree(const std::string& path);
