@@ -1,12 +1,4 @@
-# Cross-build for 32-bit Windows with MinGW-w64 (posix thread model: GoogleTest needs std::mutex).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Tests run the .exe files through Wine; tools/with-wine.sh prepares the prefix and display.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Cross-build for 32-bit Windows: the shipped programs.
+set(LOTWISE_MINGW_PROCESSOR i686)
+set(LOTWISE_MINGW_TRIPLET i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

@@ -1,7 +1,12 @@
 ; Lotwise installer: the two programs, the button icon and the alert sound go into the folder
 ; that the poller's fixed sound path names; the settings key records that folder.
-;   makensis -DBINDIR=<built programs> -DICON=<icon file> -DSRCDIR=<source folder> -DOUTFILE=<setup.exe>
-Unicode false
+;   makensis [-DTARGET_AMD64] -DBINDIR=<built programs> -DICON=<icon file> -DSRCDIR=<source folder> -DOUTFILE=<setup.exe>
+; The target decides the character set: a Target after "Unicode false" is refused.
+!ifdef TARGET_AMD64
+  Target amd64-unicode
+!else
+  Unicode false
+!endif
 !include "FileFunc.nsh"
 
 !define PRODUCT "Rure Lotwise"

@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
-# Every test: installs what is missing, builds both configurations, runs the native tests
-# (sanitizers, fuzzers) and the Wine tests in one ctest run. Extra arguments go to ctest.
+# Every test: installs what is missing, chooses the Windows configuration (tools/win-arch.sh),
+# builds, runs the native tests (sanitizers, fuzzers) and the Wine tests in one ctest run.
+# Extra arguments go to ctest.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOTWISE_BUILD:-$root/build}
 
 "$root/tools/install-deps.sh"
+. "$root/tools/win-arch.sh"
+lotwise_choose_win_arch "$root"
+lotwise_win_arch_line
 "$root/tools/build.sh"
-"$root/tools/with-wine.sh" ctest --test-dir "$build" --output-on-failure -j2 "$@"
+status=0
+"$root/tools/with-wine.sh" ctest --test-dir "$build" --output-on-failure -j2 "$@" || status=$?
+lotwise_win_arch_line
+exit $status
