@@ -5,10 +5,14 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOTWISE_BUILD:-$root/build}
+. "$root/tools/win-arch.sh"
+lotwise_choose_win_arch "$root"
+lotwise_win_arch_line
+win=$build/$LOTWISE_WIN_TREE
 
-cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$build/win" --target lotwise poller_bench >/dev/null
+cmake -S "$root" -B "$win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$LOTWISE_WIN_TOOLCHAIN" >/dev/null
+cmake --build "$win" --target lotwise poller_bench >/dev/null
 
 work=$build/pollerbench
 site=$root/tests/fixture_site/fixture_site.py
@@ -24,4 +28,4 @@ trap 'python3 "$site" stop --state "$work/site"' EXIT
 export LOTWISE_FIXTURE_SITE="Z:$work/site" LOTWISE_FIXTURE_ROOT="Z:$work/www"
 
 cd "$work/run"
-LOTWISE_BUILD=$build "$root/tools/with-wine.sh" wine "$build/win/bin/poller_bench.exe" "Z:$work/pages" "$@"
+LOTWISE_BUILD=$build "$root/tools/with-wine.sh" wine "$win/bin/poller_bench.exe" "Z:$work/pages" "$@"

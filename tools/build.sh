@@ -13,7 +13,7 @@ cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 cmake --build "$build/native"
 if [ "$LOTWISE_WIN_ARCH" = x64 ]; then
   cmake -S "$root" -B "$build/win64" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
+        -DCMAKE_TOOLCHAIN_FILE="$LOTWISE_WIN_TOOLCHAIN" >/dev/null
   cmake --build "$build/win64"
   # The shipped programs still build warning-free; their tests cannot run here.
   cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \

@@ -8,7 +8,16 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOTWISE_BUILD:-$root/build}
 
 "$root/tools/install-deps.sh"
-"$root/tools/build.sh" >/dev/null
+. "$root/tools/win-arch.sh"
+lotwise_choose_win_arch "$root"
+lotwise_win_arch_line
+build_log=$(mktemp)
+if ! "$root/tools/build.sh" >"$build_log" 2>&1; then
+  tail -n 30 "$build_log" >&2
+  rm -f "$build_log"
+  lotwise_fail "the build failed (its last lines are above)."
+fi
+rm -f "$build_log"
 
 site="$build/demo-site"
 python3 "$root/tests/fixture_site/fixture_site.py" stop --state "$site" >/dev/null 2>&1 || true
@@ -16,11 +25,12 @@ rm -rf "$site"
 python3 "$root/tests/fixture_site/fixture_site.py" start --state "$site" --mount "/pages=$root/tests/data/pages"
 trap 'python3 "$root/tests/fixture_site/fixture_site.py" stop --state "$site" >/dev/null 2>&1 || true' EXIT
 for _ in $(seq 1 100); do [ -s "$site/port" ] && break; sleep 0.1; done
+[ -s "$site/port" ] || lotwise_fail "the sample auction site did not start; see $site/server.log."
 port=$(tr -d '\n' <"$site/port")
 
 [ -n "${DISPLAY:-}" ] && export LOTWISE_KEEP_DISPLAY=1
 export LOTWISE_WINEPREFIX="$build/demo-prefix"
-export LOTWISE_DEMO_PORT=$port LOTWISE_DEMO_SETUP="$build/win/bin/LotwiseSetup.exe"
+export LOTWISE_DEMO_PORT=$port LOTWISE_DEMO_SETUP="$build/$LOTWISE_WIN_TREE/bin/LotwiseSetup.exe"
 "$root/tools/with-wine.sh" bash -c '
   set -euo pipefail
   wine "$LOTWISE_DEMO_SETUP" /S
@@ -44,3 +54,4 @@ export LOTWISE_DEMO_PORT=$port LOTWISE_DEMO_SETUP="$build/win/bin/LotwiseSetup.e
     (cd "$folder" && wine LotwiseMgr.exe)
   fi
 '
+lotwise_win_arch_line

@@ -5,11 +5,15 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOTWISE_BUILD:-$root/build}
 "$root/tools/install-deps.sh"
+. "$root/tools/win-arch.sh"
+lotwise_choose_win_arch "$root"
+lotwise_win_arch_line
 "$root/tools/build.sh" >/dev/null
-"$root/tools/with-wine.sh" ctest --test-dir "$build/win" -R "manager_window_test|poller_pass_test|settings_dialog_test" \
+win=$build/$LOTWISE_WIN_TREE
+"$root/tools/with-wine.sh" ctest --test-dir "$win" -R "manager_window_test|poller_pass_test|settings_dialog_test" \
   --output-on-failure >/dev/null
 mkdir -p "$root/docs/images"
-for shot in "$build"/win/testrun/{manager_window_test,poller_pass_test,settings_dialog_test}/screens/*.bmp; do
+for shot in "$win"/testrun/{manager_window_test,poller_pass_test,settings_dialog_test}/screens/*.bmp; do
   name=$(basename "$shot" .bmp)
   # The windows stand on Xvfb's black root: trimming leaves the window alone.
   convert "$shot" -trim +repage -strip "$root/docs/images/$name.png"

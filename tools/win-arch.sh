@@ -8,8 +8,9 @@
 # Some kernels refuse 32-bit Linux programs ("Exec format error"), so the i386 Wine loader
 # cannot start there although the package installs. LOTWISE_WIN_ARCH=x86|x64 forces a choice.
 #
-# After lotwise_choose_win_arch: LOTWISE_WIN_ARCH, LOTWISE_WIN_ARCH_REASON and LOTWISE_WIN_TREE
-# (the build folder name of the tested tree) are exported, so the scripts it starts agree.
+# After lotwise_choose_win_arch: LOTWISE_WIN_ARCH, LOTWISE_WIN_ARCH_REASON, LOTWISE_WIN_TREE
+# (the build folder name of the tested tree) and LOTWISE_WIN_TOOLCHAIN (its toolchain file) are
+# exported, so the scripts it starts agree.
 
 lotwise_fail() {
   echo "lotwise: $*" >&2
@@ -72,11 +73,11 @@ lotwise_choose_win_arch() {
         "cannot (${_lotwise_x86_why:-not tried}), and the 64-bit loader fails too ($out)." \
         "Check that the kernel runs x86-64 programs and that the wine64 package is whole (apt-get install --reinstall wine64)."
     fi
-    LOTWISE_WIN_TREE=win64
+    LOTWISE_WIN_TREE=win64 LOTWISE_WIN_TOOLCHAIN=$root/cmake/mingw-x86_64.cmake
   else
-    LOTWISE_WIN_TREE=win
+    LOTWISE_WIN_TREE=win LOTWISE_WIN_TOOLCHAIN=$root/cmake/mingw-i686.cmake
   fi
-  export LOTWISE_WIN_ARCH LOTWISE_WIN_ARCH_REASON LOTWISE_WIN_TREE
+  export LOTWISE_WIN_ARCH LOTWISE_WIN_ARCH_REASON LOTWISE_WIN_TREE LOTWISE_WIN_TOOLCHAIN
 }
 
 lotwise_win_arch_line() {

@@ -62,6 +62,13 @@ if ! timeout 120 wineboot -i >"$boot_log" 2>&1 || ! timeout 60 wineserver -w; th
   lotwise_fail "run 'apt-get install --reinstall wine' (and wine64 or wine32:i386), or force the other configuration with LOTWISE_WIN_ARCH=x86|x64."
 fi
 wineserver -p  # keep the server up between programs: later starts are fast
+# Wine's own TrueType fonts (fonts-wine) are found only when registered: without Marlett the
+# title-bar buttons show as "0 1 r", and without Tahoma dialogs fall back to another face.
+for font in marlett tahoma tahomabd; do
+  [ -e "/usr/share/wine/fonts/$font.ttf" ] &&
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
+      /v "$font (TrueType)" /t REG_SZ /d "Z:\\usr\\share\\wine\\fonts\\$font.ttf" /f >/dev/null 2>&1 || true
+done
 # No window manager runs on Xvfb: without this, Wine waits two seconds for every window that
 # closes.
 [ -n "$xvfb_pid" ] && wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true

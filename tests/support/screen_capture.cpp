@@ -57,7 +57,22 @@ Pixels CaptureClient(HWND window) {
   return CaptureScreen(client);
 }
 
+namespace {
+
+BOOL CALLBACK RepaintTop(HWND window, LPARAM) {
+  if (IsWindowVisible(window))
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  return TRUE;
+}
+
+}  // namespace
+
 bool SaveScreenshot(const std::string& path) {
+  // A window found a moment ago may not have painted yet (a dialog shows before its first
+  // WM_PAINT, and how soon that comes differs between Wine builds): repaint every visible
+  // window now, through its own thread, and give the X server a moment to show it.
+  EnumWindows(RepaintTop, 0);
+  Sleep(300);
   const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   const Pixels pixels = CaptureScreen(screen);
   if (pixels.data.empty()) return false;
