@@ -60,7 +60,11 @@ void ColorListBox::DrawColumns(HDC dc, const RECT& area, const std::string& text
           cell.right = area.left + columns_[next] - kColumnGap;
           break;
         }
-      DrawTextA(dc, text.c_str() + start, static_cast<int>(end - start), &cell, kTextFormat | DT_END_ELLIPSIS);
+      // The blanks that pad a field to its width only push the next one; drawn, they would
+      // be cut to an ellipsis wherever the font's blank is wider than the measuring one's.
+      size_t last = end;
+      while (last > start && text[last - 1] == ' ') --last;
+      DrawTextA(dc, text.c_str() + start, static_cast<int>(last - start), &cell, kTextFormat | DT_END_ELLIPSIS);
     }
     start = end + 1;
   }
