@@ -126,3 +126,18 @@ TEST_F(PollerEntry, StopWaitsForTheRunEventOfEachRunningProduct) {
   CloseHandle(siblingAbort);
   CloseHandle(siblingRun);
 }
+
+TEST_F(PollerEntry, ATestPageNameThatDoesNotFitIsRefusedWithoutAPass) {
+  // The name cut to 127 characters names a file that exists: it must not be read instead.
+  const std::string cut(127, 'p');
+  ASSERT_TRUE(WriteFileBytes(folder_.File(cut), "<html></html>"));
+  ChildProcess refused;
+  ASSERT_TRUE(refused.Start(poller_, "-t " + cut + "p", folder_.Path()));
+  const ui::MessageBoxSeen box = ui::AnswerMessageBox("Error", IDOK);
+  ASSERT_NE(box.window, nullptr) << ui::DescribeScreen();
+  EXPECT_EQ(box.text, "The file name is too long.");
+  DWORD code = 0;
+  ASSERT_TRUE(refused.Wait(10000, &code));
+  EXPECT_EQ(code, 1u);
+  EXPECT_FALSE(FileExists(folder_.File("lotwise.txt")));
+}

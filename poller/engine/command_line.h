@@ -3,7 +3,8 @@
 
 constexpr int kStartupPathSize = 128;  // the start-up paths hold at most 127 characters
 
-enum class PollerMode { Continuous, OnePass, Settings, UpdateCheck, Stop };
+// PageNameTooLong: "-t" named a page that does not fit a start-up path; nothing is run.
+enum class PollerMode { Continuous, OnePass, Settings, UpdateCheck, Stop, PageNameTooLong };
 
 struct StartupSettings {
   PollerMode mode = PollerMode::Continuous;

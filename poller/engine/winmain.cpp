@@ -25,6 +25,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     case PollerMode::Stop:
       StopPollers();
       return 0;
+    case PollerMode::PageNameTooLong:
+      MessageBoxA(nullptr, "The file name is too long.", "Error", MB_OK);
+      return 1;
     case PollerMode::OnePass:
       if (IsPassRunning()) return 0;
       break;

@@ -13,20 +13,20 @@ const char* SkipBlanks(const char* text) {
   return text;
 }
 
-// The first word of text, cut to what a start-up path holds; empty when there is none.
+// The first word of text, whole; empty when there is none.
 std::string FirstWord(const char* text) {
   const char* start = SkipBlanks(text);
   const char* end = start;
   while (*end && !IsScanBlank(*end)) ++end;
-  return std::string(start, end).substr(0, kStartupPathSize - 1);
+  return std::string(start, end);
 }
 
 StartupSettings Reference(const char* commandLine) {
   StartupSettings want;
   if (commandLine[0] != '-') return want;
-  const std::string word = FirstWord(commandLine + 1);
-  if (word.empty()) return want;
-  char letter = word[0];
+  const char* letterAt = SkipBlanks(commandLine + 1);
+  if (*letterAt == '\0') return want;
+  char letter = *letterAt;
   if (letter >= 'A' && letter <= 'Z') letter = static_cast<char>(letter - 'A' + 'a');
   switch (letter) {
     case 's': want.mode = PollerMode::Settings; break;
@@ -38,8 +38,9 @@ StartupSettings Reference(const char* commandLine) {
       want.onePass = true;
       if (letter == 'r') break;
       want.testMode = true;
-      // The page name is the first word from the command line's third character on.
-      const std::string name = FirstWord(commandLine + 2);
+      // The page name is the first word after the switch letter; one that does not fit is refused.
+      const std::string name = FirstWord(letterAt + 1);
+      if (name.size() >= kStartupPathSize) return StartupSettings{PollerMode::PageNameTooLong};
       if (!name.empty()) std::memcpy(want.workingPageName, name.c_str(), name.size() + 1);
       break;
     }

@@ -47,7 +47,23 @@ TEST(CommandLine, TestModeTakesTheNameAfterItsLetter) {
   EXPECT_STREQ(ParseCommandLine("-t").workingPageName, "temphtml.html");
   EXPECT_STREQ(ParseCommandLine("-t   ").workingPageName, "temphtml.html");
   EXPECT_STREQ(ParseCommandLine("-r page.html").workingPageName, "temphtml.html");
+  // Blanks between the dash and the letter: the name still starts after the letter.
+  EXPECT_STREQ(ParseCommandLine("- t page.html").workingPageName, "page.html");
+  EXPECT_STREQ(ParseCommandLine("-  Tpage.html").workingPageName, "page.html");
+  EXPECT_STREQ(ParseCommandLine("- test").workingPageName, "est");
+}
 
-  const std::string longName = "-t " + std::string(400, 'p');
-  EXPECT_EQ(std::string(ParseCommandLine(longName.c_str()).workingPageName), std::string(127, 'p'));
+TEST(CommandLine, APageNameThatDoesNotFitIsRefusedNotCut) {
+  const std::string fits = std::string(127, 'p');
+  const StartupSettings longest = ParseCommandLine(("-t " + fits).c_str());
+  EXPECT_EQ(longest.mode, PollerMode::OnePass);
+  EXPECT_EQ(std::string(longest.workingPageName), fits);
+  for (const std::string& line : {"-t " + fits + "p", "-t" + std::string(400, 'p') + " short.html",
+                                  "- t " + fits + "p"}) {
+    SCOPED_TRACE(line);
+    const StartupSettings refused = ParseCommandLine(line.c_str());
+    EXPECT_EQ(refused.mode, PollerMode::PageNameTooLong);
+    EXPECT_FALSE(refused.onePass);
+    EXPECT_STREQ(refused.workingPageName, "temphtml.html");
+  }
 }
