@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/pass_log.h"
+#include "common/search_list.h"
 
 namespace {
 
@@ -46,16 +47,11 @@ bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; 
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
 // One line without its line end; false at the end of the file. Of a line longer than 255
-// characters only the first 255 count: the rest is skipped, so it never passes for an entry.
+// characters only the first 255 count, so the rest never passes for an entry.
 bool ReadLine(std::FILE* file, std::string& line) {
-  line.clear();
-  bool any = false;
-  for (int c; (c = std::getc(file)) != EOF;) {
-    any = true;
-    if (c == '\n') return true;
-    if (line.size() < kMaxLineLength) line.push_back(static_cast<char>(c));
-  }
-  return any;
+  if (!ReadFileLine(file, line)) return false;
+  if (line.size() > kMaxLineLength) line.resize(kMaxLineLength);
+  return true;
 }
 
 // Scans "%s %ld": a word, then a decimal number that fits 32 bits; the rest is ignored.
@@ -197,7 +193,9 @@ int IsBlocked(const char* id, std::FILE* passLog, long long now) {
   bool blocked = Contains(pendingBlocks, id);
 
   const char* name = ListFileName();
-  std::FILE* file = fileOps->open(name, "r");
+  // In binary, like the search list: in text mode a Ctrl-Z byte would end the list there, and
+  // the rewrite below would drop every entry after it.
+  std::FILE* file = fileOps->open(name, "rb");
   if (!file) {
     if (passLog) WriteNoBlockfileLine(passLog);
     return blocked ? 1 : 0;

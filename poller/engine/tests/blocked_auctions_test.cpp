@@ -14,11 +14,13 @@ namespace {
 
 constexpr long long kNow = 1700000000;
 
+// Read in binary, so a Ctrl-Z byte does not end it; the CRs of Windows line ends are dropped.
 std::string ReadText(const char* name) {
-  std::FILE* file = std::fopen(name, "r");
+  std::FILE* file = std::fopen(name, "rb");
   if (!file) return "(missing)";
   std::string text;
-  for (int c; (c = std::getc(file)) != EOF;) text.push_back(static_cast<char>(c));
+  for (int c; (c = std::getc(file)) != EOF;)
+    if (c != '\r') text.push_back(static_cast<char>(c));
   std::fclose(file);
   return text;
 }
@@ -120,6 +122,7 @@ TEST_F(BlockedAuctions, LookupPrunesByAgeAndMatchesWholeIdsExactly) {
        "junk\n\n 12345\n3 1699999999\nb notanumber\nc 99999999999\nd -\n", "3", 1, "3 1699999999\n"},
       {"scanned as a word and a number", "  a\t+1699999999 trailing words\n", "a", 1, "a 1699999999\n"},
       {"negative stamp is long past", "a -5\n", "a", 0, ""},
+      {"a Ctrl-Z byte ends no list", "a\x1a 1699999999\nb 1699999999\n", "b", 1, "a\x1a 1699999999\nb 1699999999\n"},
       {"line of 255 characters kept", std::string(244, 'x') + " 1699999999\n", "x", 0,
        std::string(244, 'x') + " 1699999999\n"},
       {"only the first 255 characters of a line count",
