@@ -53,35 +53,39 @@ void OpenItemPage(const AuctionItem& item) {
 }
 
 INT_PTR CALLBACK AlertDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_INITDIALOG: {
-      SetPropA(dialog, kItemProperty, reinterpret_cast<HANDLE>(lParam));
-      MoveToCorner(dialog);
-      if (const AuctionItem* item = ItemOf(dialog)) Fill(dialog, *item);
-      return FALSE;  // the focus stays where the user has it
-    }
-    case WM_COMMAND: {
-      const AuctionItem* item = ItemOf(dialog);
-      switch (LOWORD(wParam)) {
-        case IDOK:
-          if (item) OpenItemPage(*item);
-          EndDialog(dialog, IDOK);
-          return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, IDCANCEL);
-          return TRUE;
-        case kAlertViewNever:
-          if (item) BlockItem(item->id, static_cast<long long>(std::time(nullptr)));
-          EndDialog(dialog, kAlertViewNever);
-          return TRUE;
+  try {
+    switch (message) {
+      case WM_INITDIALOG: {
+        SetPropA(dialog, kItemProperty, reinterpret_cast<HANDLE>(lParam));
+        MoveToCorner(dialog);
+        if (const AuctionItem* item = ItemOf(dialog)) Fill(dialog, *item);
+        return FALSE;  // the focus stays where the user has it
       }
-      return FALSE;
+      case WM_COMMAND: {
+        const AuctionItem* item = ItemOf(dialog);
+        switch (LOWORD(wParam)) {
+          case IDOK:
+            if (item) OpenItemPage(*item);
+            EndDialog(dialog, IDOK);
+            return TRUE;
+          case IDCANCEL:
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+          case kAlertViewNever:
+            if (item) BlockItem(item->id, static_cast<long long>(std::time(nullptr)));
+            EndDialog(dialog, kAlertViewNever);
+            return TRUE;
+        }
+        return FALSE;
+      }
+      case WM_NOTIFY:
+        return TRUE;
+      case WM_DESTROY:
+        RemovePropA(dialog, kItemProperty);
+        return FALSE;
     }
-    case WM_NOTIFY:
-      return TRUE;
-    case WM_DESTROY:
-      RemovePropA(dialog, kItemProperty);
-      return FALSE;
+  } catch (...) {
+    // Nothing may unwind into user32. The dialog stays open, so the user can choose again.
   }
   return FALSE;
 }
