@@ -17,6 +17,7 @@
 #include "poller/dialogs/alert_dialog.h"
 #include "poller/engine/blocked_auctions.h"
 #include "poller/engine/instance_control.h"
+#include "poller/engine/search_list_reader.h"
 #include "poller/fetch/download_page.h"
 #include "poller/parse/result_page.h"
 
@@ -24,14 +25,11 @@ namespace {
 
 constexpr char kAlertSoundPath[] = "c:\\program files\\rure lotwise\\cash-register.wav";
 constexpr int kFailedPagesPerMessage = 9;
-// A rewrite by the manager takes milliseconds; a second of retries outlasts it on a loaded machine.
-constexpr int kListOpenTries = 50;
-constexpr DWORD kListOpenRetryMs = 20;
 constexpr int kAlertDialogsBeforeTip = 6;
 // Longest wait that still fits a DWORD of milliseconds below INFINITE.
 constexpr int kLongestIntervalMinutes = static_cast<int>(0xFFFFFFFEu / 60000u);
 
-enum class PassEnd { Completed, Aborted, ListNotOpened, LogNotOpened, AlertDialogFailed };
+enum class PassEnd { Completed, Aborted, ListNotRead, LogNotOpened, AlertDialogFailed };
 
 void ShowMessage(const char* text, const char* caption) { MessageBoxA(nullptr, text, caption, MB_OK); }
 
@@ -60,26 +58,12 @@ class PollingLoop {
   AuctionItem item_{};
 };
 
-// The whole search list, read at once: the file is open only for as long as the reading takes,
-// so the manager's rewrites never wait for a pass, and the pass sees the list either before
-// or after a change. While the manager puts a new list in place, opening it can fail for a
-// moment (Wine refuses it during the replacement): only a failure that lasts is one.
-// False when the list cannot be opened.
-bool ReadSearchList(const char* path, std::vector<std::string>& lines) {
-  std::FILE* list = nullptr;
-  for (int attempt = 1; !(list = OpenListForReading(path)) && attempt < kListOpenTries; ++attempt) Sleep(kListOpenRetryMs);
-  if (!list) return false;
-  for (std::string line; ReadFileLine(list, line);) lines.push_back(line);
-  std::fclose(list);
-  return true;
-}
-
 PassEnd PollingLoop::RunPass() {
   if (!EnterPass(abort_)) return PassEnd::Aborted;
   const PassEnd end = RunGuardedPass();
   LeavePass();
   // Messages wait for the user: shown after the pass, so the other process's passes go on.
-  if (end == PassEnd::ListNotOpened) {
+  if (end == PassEnd::ListNotRead) {
     char text[kStartupPathSize + 64];
     std::snprintf(text, sizeof text, "The file %s was not opened\n", settings_.searchListPath);
     ShowMessage(text, "Error");
@@ -112,7 +96,7 @@ PassEnd PollingLoop::RunPass() {
 
 PassEnd PollingLoop::RunGuardedPass() {
   std::vector<std::string> lines;
-  if (!ReadSearchList(settings_.searchListPath, lines)) return PassEnd::ListNotOpened;
+  if (!ReadSearchList(settings_.searchListPath, lines)) return PassEnd::ListNotRead;
   log_ = std::fopen(kPassLogName, "w");
   if (!log_) return PassEnd::LogNotOpened;
 
@@ -223,7 +207,7 @@ int RunPoller(const StartupSettings& settings, HANDLE abortEvent) {
   for (;;) {
     int interval = ReadRunInterval();
     switch (loop.RunPass()) {
-      case PassEnd::ListNotOpened:
+      case PassEnd::ListNotRead:
       case PassEnd::LogNotOpened:
         return -1;
       case PassEnd::AlertDialogFailed:

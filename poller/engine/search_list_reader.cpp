@@ -1,0 +1,35 @@
+// The whole search list, read at once: the file is open only for as long as the reading takes,
+// so the manager's rewrites never wait for a pass, and the pass sees the list either before or
+// after a change.
+#include "poller/engine/search_list_reader.h"
+
+#include <chrono>
+#include <thread>
+
+#include "common/search_list.h"
+
+namespace {
+
+// A rewrite by the manager takes milliseconds; a second of retries outlasts it on a loaded machine.
+constexpr int kListOpenTries = 50;
+constexpr std::chrono::milliseconds kListOpenRetry(20);
+
+SearchListOpener opener = OpenListForReading;
+
+}  // namespace
+
+bool ReadSearchList(const char* path, std::vector<std::string>& lines) {
+  // While the manager puts a new list in place, opening it can fail for a moment (Wine refuses
+  // it during the replacement): only a failure that lasts is one.
+  std::FILE* list = nullptr;
+  for (int attempt = 1; !(list = opener(path)) && attempt < kListOpenTries; ++attempt)
+    std::this_thread::sleep_for(kListOpenRetry);
+  if (!list) return false;
+  for (std::string line; ReadFileLine(list, line);) lines.push_back(line);
+  // A list cut off by a read error would pass for a whole one with its last searches missing.
+  const bool readWhole = std::ferror(list) == 0;
+  std::fclose(list);
+  return readWhole;
+}
+
+void SetSearchListOpener(SearchListOpener open) { opener = open ? open : OpenListForReading; }
