@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/settings_store.h"
+#include "poller/engine/instance_control.h"
 #include "tests/fixture_site/fixture_site_client.h"
 #include "tests/support/compass_page.h"
 #include "tests/support/screen_capture.h"
@@ -40,6 +41,17 @@ std::vector<std::string> Lines(const std::string& text) {
     start = end + 2;
   }
   return lines;
+}
+
+// True when no pass holds its turn: the pass mutex can be taken at once (and is given back).
+bool PassTurnIsFree() {
+  HANDLE guard = OpenMutexA(SYNCHRONIZE, FALSE, kPassGuardName);
+  if (!guard) return true;
+  const DWORD result = WaitForSingleObject(guard, 0);
+  const bool taken = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+  if (taken) ReleaseMutex(guard);
+  CloseHandle(guard);
+  return taken;
 }
 
 class PollerPass : public ::testing::Test {
@@ -242,7 +254,7 @@ TEST_F(PollerPass, ViewNeverBlocksTheItemAndViewLaterRecordsNothing) {
   for (const std::string& line : Log()) EXPECT_EQ(line.find("RURE LOTWISE ALERT"), std::string::npos) << line;
 }
 
-TEST_F(PollerPass, TipFollowsTheSixthAlertDialogOnly) {
+TEST_F(PollerPass, TipFollowsThePassOfTheSixthAlertDialog) {
   SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "1");
   std::string list;
   for (int i = 0; i < 4; ++i) list += "\"search " + std::to_string(i) + "\" http://127.0.0.1:9/x 9 0 0 100\n";
@@ -254,36 +266,50 @@ TEST_F(PollerPass, TipFollowsTheSixthAlertDialogOnly) {
     ASSERT_NE(alert, nullptr) << "dialog " << dialog << "\n" << ui::DescribeScreen();
     ui::Click(alert, 2);
     ASSERT_TRUE(ui::WaitForWindowGone("Lotwise Alert V2.8", 5000));
-    if (dialog == 6) {
-      ui::MessageBoxSeen tip = ui::AnswerMessageBox("Lotwise Tip", IDOK);
-      ASSERT_NE(tip.window, nullptr) << ui::DescribeScreen();
-      EXPECT_EQ(tip.text,
-                "You may be receiving too many Bargain Alerts.\nYou should only see alerts when a true bargain is "
-                "found.\nTry lowering your price or narrow your search.\nSee the Tips section of the user's manual");
-    } else {
-      Sleep(200);
-      EXPECT_EQ(ui::FindTopWindow("Lotwise Tip"), nullptr) << "after dialog " << dialog;
-    }
+    EXPECT_EQ(ui::FindTopWindow("Lotwise Tip"), nullptr) << "after dialog " << dialog;
   }
+  // The tip waits until the pass is over and has given back its turn.
+  HWND tip = ui::WaitForWindow("Lotwise Tip");
+  ASSERT_NE(tip, nullptr) << ui::DescribeScreen();
+  EXPECT_TRUE(PassTurnIsFree());
+  EXPECT_EQ(Log().back(), "Closed lotwise2.ini");
+  EXPECT_EQ(ui::ReadMessageBox(tip).text,
+            "You may be receiving too many Bargain Alerts.\nYou should only see alerts when a true bargain is "
+            "found.\nTry lowering your price or narrow your search.\nSee the Tips section of the user's manual");
+  ui::Click(tip, IDOK);
   DWORD code = 1;
   ASSERT_TRUE(pass.Wait(15000, &code)) << ui::DescribeScreen();
   EXPECT_EQ(code, 0u);
 }
 
-TEST_F(PollerPass, NinthFailedPageTellsTheUserOnce) {
+TEST_F(PollerPass, MessagesOfAPassWaitUntilItGivesBackItsTurnAndComeOnceEach) {
+  // Eighteen searches whose address the download refuses, each with its own message; every
+  // ninth page that fails says that there is no connection, twice in this pass.
   std::string list;
-  for (int i = 0; i < 10; ++i) list += "\"s" + std::to_string(i) + "\" http://127.0.0.1:9/x 0 0 1 1\n";
+  for (int i = 0; i < 18; ++i) list += "\"s" + std::to_string(i) + "\" ftp://127.0.0.1/x 0 0 1 1\n";
   WriteList(list);
   ChildProcess pass;
-  ASSERT_TRUE(pass.Start(poller_, "-t missing.html", folder_.Path()));
-  ui::MessageBoxSeen box = ui::AnswerMessageBox("Lotwise", IDOK);
-  ASSERT_NE(box.window, nullptr) << ui::DescribeScreen();
-  EXPECT_EQ(box.text, "No internet connection.\nLotwise standing by\n");
-  // The message came after the ninth search: its log line is there, the tenth's is not yet.
+  ASSERT_TRUE(pass.Start(poller_, "-r", folder_.Path()));
+  const struct {
+    const char* caption;
+    const char* text;
+  } expected[] = {
+      {"Error", "Error: can only use URLs beginning with http://"},
+      {"Lotwise", "No internet connection.\nLotwise standing by\n"},
+  };
+  for (const auto& message : expected) {
+    SCOPED_TRACE(message.text);
+    HWND box = ui::WaitForWindow(message.caption, 20000);
+    ASSERT_NE(box, nullptr) << ui::DescribeScreen();
+    // A Search Now queued behind this pass would be making its own pass by now.
+    EXPECT_TRUE(PassTurnIsFree());
+    EXPECT_EQ(Log().back(), "Closed lotwise2.ini");
+    EXPECT_EQ(ui::ReadMessageBox(box).text, message.text);
+    ui::Click(box, IDOK);
+  }
   DWORD code = 1;
   ASSERT_TRUE(pass.Wait(15000, &code)) << ui::DescribeScreen();
   EXPECT_EQ(code, 0u);
-  EXPECT_EQ(ui::FindTopWindow("Lotwise"), nullptr);
 }
 
 TEST_F(PollerPass, ContinuousPollerRepeatsPassesAndStopsDuringTheWaitOrAfterASearch) {

@@ -16,6 +16,7 @@
 #include "common/text_scan.h"
 #include "poller/dialogs/alert_dialog.h"
 #include "poller/engine/blocked_auctions.h"
+#include "poller/engine/held_messages.h"
 #include "poller/engine/instance_control.h"
 #include "poller/engine/search_list_reader.h"
 #include "poller/fetch/download_page.h"
@@ -31,8 +32,6 @@ constexpr int kLongestIntervalMinutes = static_cast<int>(0xFFFFFFFEu / 60000u);
 
 enum class PassEnd { Completed, Aborted, ListNotRead, LogNotOpened, AlertDialogFailed };
 
-void ShowMessage(const char* text, const char* caption) { MessageBoxA(nullptr, text, caption, MB_OK); }
-
 class PollingLoop {
  public:
   PollingLoop(const StartupSettings& settings, HANDLE abortEvent) : settings_(settings), abort_(abortEvent) {}
@@ -41,6 +40,7 @@ class PollingLoop {
  private:
   enum class SearchEnd { Done, AlertDialogFailed };
   PassEnd RunGuardedPass();
+  void HoldWriteFailures();
   SearchEnd RunSearch(const SavedSearch& search);
   SearchEnd CheckItem(const SavedSearch& search, const AuctionItem& item);
   void CountFailedPage();
@@ -55,6 +55,9 @@ class PollingLoop {
   bool blockFailureShown_ = false;
   bool logUnwritten_ = false;
   bool logFailureShown_ = false;
+  // The alert dialog and the credentials prompt are part of the pass; every other message
+  // waits until the pass has given back its turn.
+  HeldMessages held_;
   AuctionItem item_{};
 };
 
@@ -62,26 +65,32 @@ PassEnd PollingLoop::RunPass() {
   if (!EnterPass(abort_)) return PassEnd::Aborted;
   const PassEnd end = RunGuardedPass();
   LeavePass();
-  // Messages wait for the user: shown after the pass, so the other process's passes go on.
+  // A stop request is answered at once, never held up by a message: the stopped pass's are dropped.
+  if (end == PassEnd::Aborted) {
+    held_.Clear();
+    return end;
+  }
   if (end == PassEnd::ListNotRead) {
     char text[kStartupPathSize + 64];
     std::snprintf(text, sizeof text, "The file %s was not opened\n", settings_.searchListPath);
-    ShowMessage(text, "Error");
-    return end;
+    held_.Hold(text, "Error");
+  } else if (end == PassEnd::LogNotOpened) {
+    held_.Hold("The file lotwise.txt was not opened", "Error");
+  } else {
+    HoldWriteFailures();
   }
-  if (end == PassEnd::LogNotOpened) {
-    ShowMessage("The file lotwise.txt was not opened", "Error");
-    return end;
-  }
-  // A stop request is answered at once, never held up by a message.
-  if (end == PassEnd::Aborted) return end;
-  // Each told once per process: a continuous poller writes the log anew every pass, keeps the
-  // blocks and retries them at every lookup.
+  held_.ShowAll();
+  return end;
+}
+
+// Each told once per process: a continuous poller writes the log anew every pass, keeps the
+// blocks and retries them at every lookup.
+void PollingLoop::HoldWriteFailures() {
   if (logUnwritten_ && !logFailureShown_) {
     logFailureShown_ = true;
     char text[sizeof kPassLogName + 64];
     std::snprintf(text, sizeof text, "The file %s could not be written.", kPassLogName);
-    ShowMessage(text, "Error");
+    held_.Hold(text, "Error");
   }
   if (blocksUnwritten_ && !blockFailureShown_) {
     blockFailureShown_ = true;
@@ -89,9 +98,8 @@ PassEnd PollingLoop::RunPass() {
     std::snprintf(text, sizeof text,
                   "The file %s could not be written.\nItems you chose never to see again may be shown again.",
                   kBlockFileName);
-    ShowMessage(text, "Error");
+    held_.Hold(text, "Error");
   }
-  return end;
 }
 
 PassEnd PollingLoop::RunGuardedPass() {
@@ -141,7 +149,9 @@ PollingLoop::SearchEnd PollingLoop::RunSearch(const SavedSearch& search) {
       CountFailedPage();
       return SearchEnd::Done;
     }
-    DownloadPage(search.url, settings_.workingPageName);  // success is judged by the file alone
+    // Success is judged by the file alone.
+    DownloadPage(search.url, settings_.workingPageName,
+                 [this](const std::string& text, const char* caption) { held_.Hold(text, caption); });
   }
 
   ResultPage page;
@@ -180,11 +190,11 @@ PollingLoop::SearchEnd PollingLoop::CheckItem(const SavedSearch& search, const A
   if (IsSoundEnabled()) PlaySoundA(kAlertSoundPath, nullptr, SND_FILENAME);
   if (ArePopupsEnabled()) {
     if (ShowAlertDialog(item) == -1) {
-      ShowMessage("Failure in creating main dialog window", "Error");
+      held_.Hold("Failure in creating main dialog window", "Error");
       return SearchEnd::AlertDialogFailed;
     }
     if (++alertDialogs_ == kAlertDialogsBeforeTip) {
-      ShowMessage(
+      held_.Hold(
           "You may be receiving too many Bargain Alerts.\nYou should only see alerts when a true bargain is found.\n"
           "Try lowering your price or narrow your search.\nSee the Tips section of the user's manual",
           "Lotwise Tip");
@@ -197,7 +207,7 @@ PollingLoop::SearchEnd PollingLoop::CheckItem(const SavedSearch& search, const A
 void PollingLoop::CountFailedPage() {
   if (++failedPages_ < kFailedPagesPerMessage) return;
   failedPages_ = 0;
-  ShowMessage("No internet connection.\nLotwise standing by\n", "Lotwise");
+  held_.Hold("No internet connection.\nLotwise standing by\n", "Lotwise");
 }
 
 }  // namespace

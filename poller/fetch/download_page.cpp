@@ -64,7 +64,12 @@ bool SplitAddress(const char* address, Address* parts) {
   return true;
 }
 
-void ShowError(const std::string& text) { MessageBoxA(nullptr, text.c_str(), "Error", MB_OK); }
+void ShowError(const UserMessageSink& tell, const std::string& text) {
+  if (tell)
+    tell(text, "Error");
+  else
+    MessageBoxA(nullptr, text.c_str(), "Error", MB_OK);
+}
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -75,7 +80,8 @@ using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 // that order, so every way out of Run releases them request first, each exactly once.
 class Download {
  public:
-  explicit Download(const FetchApi& api) : api_(api), session_(api), connection_(api), request_(api) {}
+  Download(const FetchApi& api, const UserMessageSink& tell)
+      : api_(api), tell_(tell), session_(api), connection_(api), request_(api) {}
   int Run(const char* address, const char* path);
 
  private:
@@ -86,6 +92,7 @@ class Download {
   int CopyBody(UniqueFile file);
 
   const FetchApi& api_;
+  const UserMessageSink& tell_;
   InternetHandle session_;
   InternetHandle connection_;
   InternetHandle request_;
@@ -97,7 +104,7 @@ int Download::Run(const char* address, const char* path) {
 
   Address target;
   if (!SplitAddress(address, &target) || target.scheme != INTERNET_SCHEME_HTTP) {
-    ShowError("Error: can only use URLs beginning with http://");
+    ShowError(tell_, "Error: can only use URLs beginning with http://");
     throw CLotwiseException(1);
   }
   Send(target);
@@ -127,7 +134,7 @@ int Download::Run(const char* address, const char* path) {
   // Every other status (404, 500, a 401 after the retry) has a body worth keeping.
   UniqueFile file(std::fopen(path, "w"));
   if (!file) {
-    ShowError(std::string("Error: The file ") + path + " was not created\n");
+    ShowError(tell_, std::string("Error: The file ") + path + " was not created\n");
     return -1;
   }
   return CopyBody(std::move(file));
@@ -214,13 +221,13 @@ const FetchApi& RealFetchApi() {
   return api;
 }
 
-int DownloadPageWith(const FetchApi& api, const char* address, const char* path) {
+int DownloadPageWith(const FetchApi& api, const char* address, const char* path, const UserMessageSink& tell) {
   if (!api.initFramework(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), 0)) {
-    ShowError("MFC Failed to initialize.");
+    ShowError(tell, "MFC Failed to initialize.");
     return 1;
   }
   try {
-    Download download(api);
+    Download download(api, tell);
     return download.Run(address, path);
   } catch (const CLotwiseException& e) {
     return e.ErrorCode();
@@ -231,4 +238,6 @@ int DownloadPageWith(const FetchApi& api, const char* address, const char* path)
   }
 }
 
-int DownloadPage(const char* address, const char* path) { return DownloadPageWith(RealFetchApi(), address, path); }
+int DownloadPage(const char* address, const char* path, const UserMessageSink& tell) {
+  return DownloadPageWith(RealFetchApi(), address, path, tell);
+}

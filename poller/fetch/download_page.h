@@ -1,8 +1,14 @@
 // One HTTP GET of an http:// address into a local text file.
 #pragma once
+#include <functional>
+#include <string>
+
+// Where the download's messages for the user go. Without one, each is shown at once in a
+// message box; a caller that must not wait for the user collects them instead.
+using UserMessageSink = std::function<void(const std::string& text, const char* caption)>;
 
 // Results: 0 the body was written to path; 1 the framework could not start, the address is
 // not http://, or the user declined the credentials prompt; 2 the internet layer failed or a
 // redirect could not be followed; -1 path could not be created. path exists afterwards only
 // when an answer came and the file could be created.
-int DownloadPage(const char* address, const char* path);
+int DownloadPage(const char* address, const char* path, const UserMessageSink& tell = nullptr);

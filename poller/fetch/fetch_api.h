@@ -5,6 +5,7 @@
 #include <wininet.h>
 
 #include "platform/framework_init.h"
+#include "poller/fetch/download_page.h"
 
 struct FetchApi {
   decltype(&InitFramework) initFramework;
@@ -23,4 +24,4 @@ struct FetchApi {
 const FetchApi& RealFetchApi();
 
 // DownloadPage on the given calls.
-int DownloadPageWith(const FetchApi& api, const char* address, const char* path);
+int DownloadPageWith(const FetchApi& api, const char* address, const char* path, const UserMessageSink& tell = nullptr);
