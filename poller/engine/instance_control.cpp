@@ -9,18 +9,57 @@ PollerEvents g_events;
 HANDLE g_passGuard = nullptr;
 bool g_passGuardHeld = false;
 
-bool ClaimMutex(const char* name) {
-  CreateMutexA(nullptr, FALSE, name);  // deliberately never closed
-  DWORD error = GetLastError();
+constexpr DWORD kStopPollMs = 50;
+
+bool AlreadyExisted() {
+  const DWORD error = GetLastError();
   return error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
 }
 
+bool ClaimMutex(const char* name) {
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
+  if (!AlreadyExisted()) return false;  // ours: never closed, holding it is the mark
+  // The mark is another process's: a refused process keeps no part in it, so the stop
+  // command never waits for one that only shows why it was refused.
+  if (mutex) CloseHandle(mutex);
+  return true;
+}
+
+bool MutexExists(const char* name) {
+  HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, name);
+  if (!mutex) return GetLastError() == ERROR_ACCESS_DENIED;
+  CloseHandle(mutex);
+  return true;
+}
+
+// Every continuous poller and one-pass run holds its instance mark until it ends.
+bool AnyPollerAlive() { return MutexExists(kPollerMutexName) || MutexExists(kPassMutexName); }
+
 HANDLE CreateManualEvent(const char* name) { return CreateEventA(nullptr, TRUE, FALSE, name); }
 
-void StopProduct(const char* runEventName, const char* abortEventName) {
+// A continuous poller and a one-pass run share the abort event, and either may see it first
+// (a one-pass run waiting for its turn sees it at once). No poller resets it: the stop is
+// meant for all of them. It is done when the last one has ended; only then is the event
+// cleared, should any other process still hold it. A poller that does not end within the wait
+// (a dialog waits for the user) still finds the event set when it next looks.
+void StopLotwise() {
+  UniqueHandle run(CreateManualEvent(kRunEventName));
+  if (!AlreadyExisted()) return;
+  UniqueHandle abort(CreateManualEvent(kAbortEventName));
+  if (!abort) return;
+  SetEvent(abort.Get());
+  const DWORD start = GetTickCount();
+  while (AnyPollerAlive()) {
+    if (GetTickCount() - start >= kStopWaitMs) return;
+    Sleep(kStopPollMs);
+  }
+  ResetEvent(abort.Get());
+}
+
+// The sibling products stop one at a time: the first to stop sets the run event.
+void StopSibling(const char* runEventName, const char* abortEventName) {
   UniqueHandle run(CreateManualEvent(runEventName));
-  DWORD error = GetLastError();
-  if (error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED) return;
+  if (!AlreadyExisted()) return;
   UniqueHandle abort(CreateManualEvent(abortEventName));
   if (abort) SetEvent(abort.Get());
   if (run) WaitForSingleObject(run.Get(), kStopWaitMs);
@@ -39,10 +78,7 @@ PollerEvents CreatePollerEvents() {
 
 const PollerEvents& CurrentPollerEvents() { return g_events; }
 
-void SignalStopped() {
-  ResetEvent(g_events.abort);
-  SetEvent(g_events.run);
-}
+void SignalStopped() { SetEvent(g_events.run); }
 
 bool EnterPass(HANDLE abortEvent) {
   if (!g_passGuard) g_passGuard = CreateMutexA(nullptr, FALSE, kPassGuardName);  // kept for the process
@@ -63,7 +99,7 @@ void LeavePass() {
 }
 
 void StopPollers() {
-  StopProduct(kRunEventName, kAbortEventName);
-  StopProduct("Marrowby - Run", "Marrowby - Abort");
-  StopProduct("Quillfen - Run", "Quillfen - Abort");
+  StopLotwise();
+  StopSibling("Marrowby - Run", "Marrowby - Abort");
+  StopSibling("Quillfen - Run", "Quillfen - Abort");
 }

@@ -10,7 +10,7 @@ constexpr const char kPassGuardName[] = "Lotwise Pass";
 constexpr DWORD kStopWaitMs = 60000;
 
 // Each claims its mutex for the rest of the process and reports whether another process
-// already held it. The handle is never closed: holding it is the mark.
+// already held it. The handle of a claimed mark is never closed: holding it is the mark.
 bool IsPollerRunning();
 bool IsPassRunning();
 
@@ -22,10 +22,12 @@ struct PollerEvents {
 PollerEvents CreatePollerEvents();
 const PollerEvents& CurrentPollerEvents();
 
-// Resets the abort event, then sets the run event, so a waiting stop command returns at once.
+// Sets the run event as the poller stops after an abort. The abort event stays set, so every
+// other poller sees it too.
 void SignalStopped();
 
-// The stop command: this poller's events, then those of the two sibling products.
+// The stop command: sets the abort event and waits (at most kStopWaitMs) until every poller of
+// this product has ended; then the events of the two sibling products.
 void StopPollers();
 
 // A continuous poller and a one-pass run may run side by side in the same folder, and a pass

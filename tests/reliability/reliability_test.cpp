@@ -11,6 +11,7 @@
 
 #include "common/settings_store.h"
 #include "manager/tests/manager_session.h"
+#include "poller/engine/instance_control.h"
 #include "tests/fixture_site/fixture_site_client.h"
 #include "tests/support/compass_page.h"
 #include "tests/support/test_support.h"
@@ -361,4 +362,44 @@ TEST_F(Reliability, APollerKilledInThePassHoldsUpNoLaterPass) {
   EXPECT_EQ(PassLogFault(log), "") << log;
   EXPECT_NE(log.find("Closed lotwise2.ini"), std::string::npos) << log;
   EXPECT_EQ(log.find("RURE LOTWISE ALERT"), std::string::npos) << log;
+}
+
+TEST_F(Reliability, AStopEndsAPollerInItsPassAndTheOnePassRunQueuedBehindIt) {
+  fixture_site::Site site;
+  ASSERT_TRUE(site.Ready()) << site.ServerLog();
+  ASSERT_TRUE(site.Put("/compass.html", kCompassPage));
+  // The page takes six seconds to arrive, so the poller is still in its pass when the stop comes.
+  WriteFileBytes(File("lotwise2.ini"),
+                 "\"compass\" " + site.Address("/_/slow?file=compass.html&pieces=20&pause=300") + " 0 1 0 25\r\n");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "RunInterval", "30");
+  site.TakeRequests();
+  ChildProcess poller;
+  ASSERT_TRUE(poller.Start(poller_, "", folder_.Path()));
+  for (int i = 0; i < 100 && site.TakeRequests().empty(); ++i) Sleep(100);
+  // A Search Now waits for the poller's pass to give back its turn.
+  ChildProcess queued;
+  ASSERT_TRUE(queued.Start(poller_, "-r", folder_.Path()));
+  HANDLE mark = nullptr;
+  for (int i = 0; i < 100 && !(mark = OpenMutexA(SYNCHRONIZE, FALSE, kPassMutexName)); ++i) Sleep(100);
+  ASSERT_NE(mark, nullptr);
+  CloseHandle(mark);
+  Sleep(500);
+  ASSERT_TRUE(poller.IsRunning());
+  ASSERT_TRUE(queued.IsRunning());
+
+  // The queued run sees the stop first; the poller must see it too, after its search.
+  EXPECT_EQ(RunProgram(poller_, "-k", folder_.Path(), kStopWaitMs + 30000), 0);
+  DWORD code = 1;
+  EXPECT_TRUE(queued.Wait(2000, &code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(poller.Wait(2000, &code)) << "the poller in its pass ran on\n" << ReadFileBytes(File("lotwise.txt"));
+  EXPECT_EQ(code, 0u);
+
+  // Neither is left: a second stop finds no poller and ends at once.
+  HANDLE run = OpenEventA(SYNCHRONIZE, FALSE, kRunEventName);
+  EXPECT_EQ(run, nullptr);
+  if (run) CloseHandle(run);
+  const DWORD start = GetTickCount();
+  EXPECT_EQ(RunProgram(poller_, "-k", folder_.Path()), 0);
+  EXPECT_LT(GetTickCount() - start, 5000u);
 }
