@@ -108,12 +108,12 @@ void ReachStep(RewriteStep step) {
 }
 
 // Reads every line of the list, without line ends; a final line without its line end is kept
-// and gets one when the list is written back. A list that does not exist is empty when
-// missingIsEmpty, else a failure; a list that exists but cannot be read is always a failure.
-bool ReadListLines(const char* listPath, bool missingIsEmpty, std::vector<std::string>& lines) {
+// and gets one when the list is written back. A list that does not exist is empty; one that
+// exists but cannot be read whole is a failure.
+bool ReadListLines(const char* listPath, std::vector<std::string>& lines) {
   errno = 0;
   std::FILE* file = OpenListForReading(listPath);
-  if (!file) return missingIsEmpty && errno == ENOENT;
+  if (!file) return errno == ENOENT;
   std::string line;
   while (ReadFileLine(file, line)) lines.push_back(line);
   const bool ok = std::ferror(file) == 0;
@@ -137,7 +137,7 @@ bool WriteListLines(const std::string& path, const std::vector<std::string>& lin
 // Every change to the list: the complete new list goes to the temporary copy and on the
 // disk first, then takes the list's place in one step. A reader sees the list either as it
 // was or as it is after the change, and a rewrite cut off at any point leaves the old list
-// whole (plus at most a stray copy, which RecoverSearchList and the next rewrite deal with).
+// whole (plus at most a stray copy, which nothing reads and the next rewrite overwrites).
 bool WriteListAtomically(const char* listPath, const std::vector<std::string>& lines) {
   const std::string temporary = TemporaryCopyPath(listPath);
   if (!WriteListLines(temporary, lines)) return false;
@@ -150,30 +150,19 @@ bool WriteListAtomically(const char* listPath, const std::vector<std::string>& l
   return true;
 }
 
-// Replaces line lineNumber (from 1) by replacement, or leaves it out when replacement is null.
-// False when the list cannot be read or written, or when the line does not exist.
-bool RewriteList(const char* listPath, int lineNumber, const std::string* replacement,
-                 std::vector<std::string>& lines) {
-  if (lineNumber < 1) return false;
-  if (!ReadListLines(listPath, false, lines)) return false;
-  if (static_cast<std::size_t>(lineNumber) > lines.size()) return false;
+// Replaces line lineNumber (from 1) by replacement, or leaves it out when replacement is null,
+// if it still holds loadedLine. A list that is gone counts as changed: its rows are out of date.
+RewriteResult RewriteList(const char* listPath, int lineNumber, const std::string& loadedLine,
+                          const std::string* replacement, std::vector<std::string>& lines) {
+  if (!ReadListLines(listPath, lines)) return RewriteResult::Failed;
+  if (lineNumber < 1 || static_cast<std::size_t>(lineNumber) > lines.size() || lines[lineNumber - 1] != loadedLine)
+    return RewriteResult::LineChanged;
   if (replacement) {
     lines[lineNumber - 1] = *replacement;
   } else {
     lines.erase(lines.begin() + (lineNumber - 1));
   }
-  return WriteListAtomically(listPath, lines);
-}
-
-// The whole file's bytes; false when it cannot be opened or read.
-bool ReadBytes(const std::string& path, std::string& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, n);
-  const bool ok = std::ferror(file) == 0;
-  std::fclose(file);
-  return ok;
+  return WriteListAtomically(listPath, lines) ? RewriteResult::Done : RewriteResult::Failed;
 }
 
 }  // namespace
@@ -193,29 +182,35 @@ bool AppendSearch(const char* listPath, const SearchTexts& texts) {
   // A rewrite rather than an append in place: a reader never sees the new line half written,
   // and a full disk cannot leave a cut line behind.
   std::vector<std::string> lines;
-  if (!ReadListLines(listPath, true, lines)) return false;
+  if (!ReadListLines(listPath, lines)) return false;
   lines.push_back(FormatAddForm(texts));
   return WriteListAtomically(listPath, lines);
 }
 
-bool ReplaceSearch(const char* listPath, int lineNumber, const SearchTexts& texts) {
+RewriteResult ReplaceSearch(const char* listPath, int lineNumber, const std::string& loadedLine,
+                            const SearchTexts& texts) {
   const std::string replacement = FormatChangeForm(texts);
   std::vector<std::string> lines;
-  return RewriteList(listPath, lineNumber, &replacement, lines);
+  return RewriteList(listPath, lineNumber, loadedLine, &replacement, lines);
 }
 
-bool DeleteSearch(const char* listPath, int lineNumber) {
+RewriteResult DeleteSearch(const char* listPath, int lineNumber, const std::string& loadedLine) {
   std::vector<std::string> lines;
-  if (!RewriteList(listPath, lineNumber, nullptr, lines)) return false;
+  const RewriteResult result = RewriteList(listPath, lineNumber, loadedLine, nullptr, lines);
   // The temporary copy stays behind, holding the list without the deleted line, as it always
   // has. The list is already safe: a copy that cannot be written is no failure of the delete.
-  WriteListLines(TemporaryCopyPath(listPath), lines);
-  return true;
+  if (result == RewriteResult::Done) WriteListLines(TemporaryCopyPath(listPath), lines);
+  return result;
 }
 
-bool ConvertOldSearchList(const char* oldListPath, const char* listPath) {
+ConversionResult ConvertOldSearchList(const char* oldListPath, const char* listPath) {
   std::vector<std::string> lines;
-  std::FILE* source = OpenListForReading(oldListPath);
+  // An empty path names no old list (the folder setting could not be read).
+  errno = 0;
+  std::FILE* source = oldListPath[0] ? OpenListForReading(oldListPath) : nullptr;
+  // An old list that exists but cannot be read (held by another program, a read error) is not
+  // an empty one: converting it would write an empty new list, and it would never be converted.
+  if (!source && oldListPath[0] && errno != ENOENT) return ConversionResult::OldListUnreadable;
   if (source) {
     std::string line;
     bool hadLineEnd = false;
@@ -225,25 +220,11 @@ bool ConvertOldSearchList(const char* oldListPath, const char* listPath) {
       // A line that does not scan has nothing to convert; it is left out.
       if (ParseOldSearchLine(line.c_str(), search)) lines.push_back(FormatConversionForm(search));
     }
+    const bool readWhole = std::ferror(source) == 0;
     std::fclose(source);
+    if (!readWhole) return ConversionResult::OldListUnreadable;
   }
-  return WriteListAtomically(listPath, lines);
-}
-
-bool RecoverSearchList(const char* listPath) {
-  const std::string temporary = TemporaryCopyPath(listPath);
-  std::string copy;
-  if (!ReadBytes(temporary, copy)) return false;
-  errno = 0;
-  std::string list;
-  const bool listRead = ReadBytes(listPath, list);
-  const bool listMissing = !listRead && errno == ENOENT;
-  // A copy-back cut off (the list rewritten in place by an earlier version) leaves the list
-  // as a beginning of the copy. Every other leftover copy is either the list itself (after a
-  // delete) or an unfinished new list, which the list, still whole, outranks.
-  const bool cutShort = listRead && list.size() < copy.size() && copy.compare(0, list.size(), list) == 0;
-  if (!listMissing && !cutShort) return false;
-  return ReplaceFileAtomically(temporary.c_str(), listPath);
+  return WriteListAtomically(listPath, lines) ? ConversionResult::Converted : ConversionResult::Failed;
 }
 
 void SetRewriteStepHook(RewriteStepHook hook) { rewriteStepHook = hook; }

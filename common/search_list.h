@@ -58,22 +58,36 @@ std::string FormatAddForm(const SearchTexts& texts);
 std::string FormatChangeForm(const SearchTexts& texts);
 std::string FormatConversionForm(const SavedSearch& search);
 
-// The manager's file operations. Each opens and closes the files itself and returns false
-// when it could not do its work; a failure never leaves a stored search lost. Each writes the
-// whole new list to the temporary copy and then puts it in place of the list in one step, so
-// a reader sees the list either before or after the change. After a delete the temporary copy
-// holds the new list; after every other operation it is gone.
+// The manager's file operations. Each opens and closes the files itself and never leaves a
+// stored search lost. Each writes the whole new list to the temporary copy and then puts it in
+// place of the list in one step, so a reader sees the list either before or after the change,
+// and a rewrite cut off anywhere leaves the old list or the new one. A leftover copy is never
+// read: it may have been cut at a line end, and nothing in it tells. After a delete the
+// temporary copy holds the new list; after every other operation it is gone.
+enum class RewriteResult {
+  Done,
+  LineChanged,  // the line no longer holds the bytes it was loaded with: nothing was written
+  Failed,       // the list could not be read or written: it is unchanged
+};
+// True when it could do its work.
 bool AppendSearch(const char* listPath, const SearchTexts& texts);
-bool ReplaceSearch(const char* listPath, int lineNumber, const SearchTexts& texts);
-bool DeleteSearch(const char* listPath, int lineNumber);
-bool ConvertOldSearchList(const char* oldListPath, const char* listPath);
+// Change or delete line lineNumber (from 1), only while it still holds loadedLine (its bytes
+// without the line end, as ReadFileLine gave them when the row was loaded). Checked inside
+// the read that the rewrite is made from, so a list changed by hand or by another program
+// since then is never changed at the wrong line.
+RewriteResult ReplaceSearch(const char* listPath, int lineNumber, const std::string& loadedLine,
+                            const SearchTexts& texts);
+RewriteResult DeleteSearch(const char* listPath, int lineNumber, const std::string& loadedLine);
+
+enum class ConversionResult {
+  Converted,          // from the old list, or empty when there is none
+  OldListUnreadable,  // it exists but could not be read whole: nothing was written
+  Failed,             // the new list could not be written
+};
+ConversionResult ConvertOldSearchList(const char* oldListPath, const char* listPath);
 
 // The temporary copy used by the rewrites: the list path with "tmp" appended.
 std::string TemporaryCopyPath(const char* listPath);
-
-// Run by the manager at its start: puts back a list that a cut-off rewrite left missing or
-// cut short, from the temporary copy. True when it did.
-bool RecoverSearchList(const char* listPath);
 
 // Tests: called at each step of a rewrite, to stop the process there.
 enum class RewriteStep { CopyWritten, ListReplaced };

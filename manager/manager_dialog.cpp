@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "common/search_list.h"
 #include "common/settings_store.h"
 #include "manager/about_dialog.h"
 #include "manager/manager_ids.h"
@@ -69,10 +68,6 @@ bool ManagerDialog::OnInit() {
     }
   }
 
-  // A rewrite cut off in an earlier run (the program or the machine stopped) may have left the
-  // list short; its temporary copy then still holds every search.
-  ResolvePaths(paths_);
-  RecoverSearchList(paths_.searchList);
   LoadSearchList();
   AlignResultColumns();
   LoadResults();

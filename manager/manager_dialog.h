@@ -2,12 +2,18 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "manager/color_list_box.h"
 #include "manager/core/manager_paths.h"
 #include "platform/dialog.h"
 #include "platform/list_box.h"
 
 class SearchEditorDialog;
+
+// Shown (caption "Error") when a change or delete found its line changed since it was loaded.
+constexpr char kSearchListChanged[] = "The search list has changed. It has been loaded again.";
 
 // Fills paths from the settings value "Folder"; the defaults when it cannot be used.
 void ResolvePaths(ManagerPaths& paths);
@@ -23,6 +29,10 @@ class ManagerDialog : public ModalDialog {
   void LoadSearchList();
   // Refills the list after a change, each row in the change reading.
   void RefillSearchList();
+  // Clears the list and loads it again, as after a delete.
+  void ReloadSearchList();
+  // Adds a row for a search stored as line.
+  void AddSearchRow(const std::string& row, const std::string& line);
   // The editor has closed: forget it and enable Done again.
   void EditorClosed(SearchEditorDialog* editor);
 
@@ -39,6 +49,8 @@ class ManagerDialog : public ModalDialog {
   bool PaintMinimised();
 
   // Search list page.
+  void FillSearchList(std::string (*formatRow)(const char* line), bool setTabStops);
+  void ClearSearchList();
   void AddSearch();
   void ModifySearch();
   void DeleteSelectedSearch();
@@ -49,6 +61,9 @@ class ManagerDialog : public ModalDialog {
   void OpenResultItem();
 
   ListBox searches_;
+  // The bytes of the line each row of searches_ came from, without its line end: a change or
+  // delete goes ahead only while its line still holds them.
+  std::vector<std::string> searchLines_;
   ColorListBox results_;
   HICON icon_ = nullptr;
   SearchEditorDialog* editor_ = nullptr;

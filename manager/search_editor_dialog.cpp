@@ -1,7 +1,6 @@
 // The search editor: fills its fields from the file for a change, checks and saves them.
 #include "manager/search_editor_dialog.h"
 
-#include <cstdio>
 #include <string>
 
 #include "common/search_list.h"
@@ -21,17 +20,10 @@ bool SearchEditorDialog::OnInit() {
 }
 
 void SearchEditorDialog::Fill() {
-  std::FILE* file = OpenListForReading(main_.Paths().searchList);
-  if (!file) return;
-  std::string line;
-  bool found = false;
-  for (int n = 1; n <= EditTarget && (found = ReadFileLine(file, line)); ++n) {
-  }
-  std::fclose(file);
-  // Only the line itself: a shorter file must not fill the editor with another search.
-  if (!found) return;
+  // The row's own line: the search the user chose, even if the file has changed since it was
+  // loaded (Save then finds that out and writes nothing).
   SearchTexts texts{};
-  ParseSearchTexts(line.c_str(), texts);  // what does not scan stays empty, for the user to fix
+  ParseSearchTexts(loadedLine_.c_str(), texts);  // what does not scan stays empty, for the user to fix
   SetItemText(kEditorDescription, texts.description);
   SetItemText(kEditorUrl, texts.url);
   // The beginning of a long address is what tells one search from another.
@@ -82,22 +74,23 @@ void SearchEditorDialog::OnOk() {
 
   const SearchTexts texts = ToSearchTexts(fields);
   const char* listPath = main_.Paths().searchList;
+  const std::string notWritten = std::string("The search list ") + listPath + " could not be written.";
   if (isNew) {
     if (AppendSearch(listPath, texts)) {
-      main_.SearchList().Add(FormatAddedRow(texts).c_str());
-    } else {
-      const std::string message = std::string("The search list ") + listPath + " could not be written.";
-      if (!Ask(message.c_str(), "Error", MB_OK, nullptr)) return;
+      main_.AddSearchRow(FormatAddedRow(texts), FormatAddForm(texts));
+    } else if (!Ask(notWritten.c_str(), "Error", MB_OK, nullptr)) {
+      return;
     }
   } else {
     int answer = IDNO;
     if (!Ask("Do you want to save your changes?", "Modify", MB_YESNO, &answer)) return;
     if (answer == IDYES) {
-      if (!ReplaceSearch(listPath, EditTarget, texts)) {
-        const std::string message = std::string("The search list ") + listPath + " could not be written.";
-        if (!Ask(message.c_str(), "Error", MB_OK, nullptr)) return;
-      }
+      const RewriteResult result = ReplaceSearch(listPath, EditTarget, loadedLine_, texts);
+      // Refilled whatever came of it: a line that changed meanwhile is no longer the search the
+      // editor was opened for, and the user chooses afresh from the list as it is now.
       main_.RefillSearchList();
+      if (result == RewriteResult::LineChanged && !Ask(kSearchListChanged, "Error", MB_OK, nullptr)) return;
+      if (result == RewriteResult::Failed && !Ask(notWritten.c_str(), "Error", MB_OK, nullptr)) return;
     }
   }
   EditTarget = -1;

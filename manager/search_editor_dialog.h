@@ -1,5 +1,8 @@
 // SearchEditorDialog: the modeless search editor (template 130) for a new or a changed search.
 #pragma once
+#include <string>
+#include <utility>
+
 #include "manager/core/search_input.h"
 #include "platform/dialog.h"
 
@@ -10,7 +13,9 @@ extern int EditTarget;
 
 class SearchEditorDialog : public ModelessDialog {
  public:
-  explicit SearchEditorDialog(ManagerDialog& main) : ModelessDialog(kTemplateId), main_(main) {}
+  // loadedLine: for a change, the bytes of the line the selected row was loaded from.
+  SearchEditorDialog(ManagerDialog& main, std::string loadedLine)
+      : ModelessDialog(kTemplateId), main_(main), loadedLine_(std::move(loadedLine)) {}
 
   static constexpr int kTemplateId = 130;
 
@@ -28,6 +33,7 @@ class SearchEditorDialog : public ModelessDialog {
   void Close();
 
   ManagerDialog& main_;
+  const std::string loadedLine_;
   int asking_ = 0;
   bool gone_ = false;
 };

@@ -11,48 +11,73 @@
 
 namespace {
 
-// Every physical line gets a row, so that row i is always line i + 1.
-template <typename FormatRow>
-void FillFromFile(ListBox& list, const char* path, FormatRow formatRow, bool setTabStops) {
-  std::FILE* file = OpenListForReading(path);
+constexpr char kOldListUnreadable[] =
+    "The old search list lotwise.ini could not be read. Close any program that uses it and open Lotwise Manager "
+    "again.";
+
+}  // namespace
+
+// Every physical line gets a row, so that row i is always line i + 1, and each row keeps the
+// bytes of its line for the rewrite to check.
+void ManagerDialog::FillSearchList(std::string (*formatRow)(const char* line), bool setTabStops) {
+  std::FILE* file = OpenListForReading(paths_.searchList);
   if (!file) return;
   std::string line;
   while (ReadFileLine(file, line)) {
     if (setTabStops) {
       const auto& s = kSearchListTabStops;
-      list.SetTabStops({s[0], s[1], s[2], s[3], s[4]});
+      searches_.SetTabStops({s[0], s[1], s[2], s[3], s[4]});
     }
-    list.Add(formatRow(line.c_str()).c_str());
+    AddSearchRow(formatRow(line.c_str()), line);
   }
   std::fclose(file);
 }
 
-}  // namespace
-
 void ManagerDialog::LoadSearchList() {
   ResolvePaths(paths_);
-  const char* failure = nullptr;
+  std::string message;
   std::FILE* file = OpenListForReading(paths_.searchList);
   if (file) {
     std::fclose(file);
   } else if (errno == ENOENT) {
     // Only a missing list is built from the old one: an unreadable list is never overwritten.
-    if (!ConvertOldSearchList(paths_.oldSearchList, paths_.searchList)) failure = " could not be written.";
+    switch (ConvertOldSearchList(paths_.oldSearchList, paths_.searchList)) {
+      case ConversionResult::Converted:
+        break;
+      case ConversionResult::OldListUnreadable:
+        // Nothing written: the next start converts it, unless a search is added before.
+        message = kOldListUnreadable;
+        break;
+      case ConversionResult::Failed:
+        message = std::string("The search list ") + paths_.searchList + " could not be written.";
+        break;
+    }
   } else {
     // Locked by another program, or no right to read it: the list shows empty, and the user
     // must know why before changing anything.
-    failure = " could not be read.";
+    message = std::string("The search list ") + paths_.searchList + " could not be read.";
   }
-  if (failure) {
-    const std::string message = std::string("The search list ") + paths_.searchList + failure;
-    MessageBoxA(nullptr, message.c_str(), "Error", MB_OK | MB_TASKMODAL);
-  }
-  FillFromFile(searches_, paths_.searchList, FormatLoadedRow, true);
+  if (!message.empty()) MessageBoxA(nullptr, message.c_str(), "Error", MB_OK | MB_TASKMODAL);
+  FillSearchList(FormatLoadedRow, true);
 }
 
 void ManagerDialog::RefillSearchList() {
+  ClearSearchList();
+  FillSearchList(FormatChangedRow, false);
+}
+
+void ManagerDialog::ReloadSearchList() {
+  ClearSearchList();
+  LoadSearchList();
+}
+
+void ManagerDialog::ClearSearchList() {
   searches_.Clear();
-  FillFromFile(searches_, paths_.searchList, FormatChangedRow, false);
+  searchLines_.clear();
+}
+
+void ManagerDialog::AddSearchRow(const std::string& row, const std::string& line) {
+  if (searches_.Add(row.c_str()) >= 0) searchLines_.push_back(line);
 }
 
 void ManagerDialog::OpenEditor(int target) {
@@ -61,7 +86,8 @@ void ManagerDialog::OpenEditor(int target) {
     return;
   }
   EditTarget = target;
-  auto* editor = new SearchEditorDialog(*this);
+  const std::string loadedLine = target >= 1 ? searchLines_[target - 1] : std::string();
+  auto* editor = new SearchEditorDialog(*this, loadedLine);
   if (!editor->Create(Handle())) {
     delete editor;
     return;
@@ -74,12 +100,13 @@ void ManagerDialog::AddSearch() { OpenEditor(-1); }
 
 void ManagerDialog::ModifySearch() {
   const int selected = searches_.Selected();
-  if (selected < 0) return;
+  if (selected < 0 || static_cast<std::size_t>(selected) >= searchLines_.size()) return;
   OpenEditor(selected + 1);
 }
 
 void ManagerDialog::DeleteSelectedSearch() {
-  const int selected = searches_.Selected();
+  int selected = searches_.Selected();
+  if (static_cast<std::size_t>(selected) >= searchLines_.size()) selected = -1;
   // A delete would shift the line the open editor is to change: finish that change first.
   if (selected >= 0 && editor_ && EditTarget >= 1) {
     MessageBoxA(nullptr, "Save or cancel the search you are changing before deleting a search.", "Error",
@@ -87,14 +114,16 @@ void ManagerDialog::DeleteSelectedSearch() {
     if (editor_) editor_->BringToFront();
     return;
   }
+  RewriteResult result = RewriteResult::Done;
   if (selected >= 0 &&
-      MessageBoxA(nullptr, "Are you sure you want to delete this search?", "Delete", MB_YESNO | MB_TASKMODAL) == IDYES &&
-      !DeleteSearch(paths_.searchList, selected + 1)) {
+      MessageBoxA(nullptr, "Are you sure you want to delete this search?", "Delete", MB_YESNO | MB_TASKMODAL) == IDYES)
+    result = DeleteSearch(paths_.searchList, selected + 1, searchLines_[selected]);
+  if (result == RewriteResult::Failed) {
     const std::string message = std::string("The search list ") + paths_.searchList + " could not be written.";
     MessageBoxA(nullptr, message.c_str(), "Error", MB_OK | MB_TASKMODAL);
   }
-  searches_.Clear();
-  LoadSearchList();
+  ReloadSearchList();
+  if (result == RewriteResult::LineChanged) MessageBoxA(nullptr, kSearchListChanged, "Error", MB_OK | MB_TASKMODAL);
 }
 
 void ManagerDialog::EditorClosed(SearchEditorDialog* editor) {

@@ -239,6 +239,12 @@ void CheckRewrite(const std::string& bytes, FuzzedDataProvider& provider, const 
   const std::string temporary = TemporaryCopyPath(list.c_str());
   const bool exists = lineNumber >= 1 && lineNumber <= static_cast<int>(lines.size());
 
+  // The line as the rows were loaded: as it is, or (stale) as it was before someone edited it.
+  const bool stale = provider.ConsumeBool();
+  std::string loadedLine = exists ? lines[lineNumber - 1].text : std::string();
+  if (stale) loadedLine += 'x';
+  const bool matches = exists && !stale;
+
   std::vector<FileLine> after = lines;
   std::string changedLine;
   bool done = false;
@@ -248,17 +254,21 @@ void CheckRewrite(const std::string& bytes, FuzzedDataProvider& provider, const 
     after.push_back({changedLine, true});
     if (!done) FuzzFail("AppendSearch", "failed");
   } else if (operation == 1) {
-    done = ReplaceSearch(list.c_str(), lineNumber, texts);
+    const RewriteResult result = ReplaceSearch(list.c_str(), lineNumber, loadedLine, texts);
+    done = result == RewriteResult::Done;
     changedLine = FormatChangeForm(texts);
-    if (exists) after[lineNumber - 1] = {changedLine, true};
-    if (done != exists) FuzzFail("ReplaceSearch", "line " + std::to_string(lineNumber) + " of " +
-                                                   std::to_string(lines.size()) + ": " + (done ? "done" : "failed"));
+    if (matches) after[lineNumber - 1] = {changedLine, true};
+    if (result != (matches ? RewriteResult::Done : RewriteResult::LineChanged))
+      FuzzFail("ReplaceSearch", "line " + std::to_string(lineNumber) + " of " + std::to_string(lines.size()) +
+                                    (stale ? ", stale: " : ": ") + (done ? "done" : "not done"));
     if (done && FileExists(temporary)) FuzzFail("ReplaceSearch", "temporary copy left");
   } else {
-    done = DeleteSearch(list.c_str(), lineNumber);
-    if (exists) after.erase(after.begin() + (lineNumber - 1));
-    if (done != exists) FuzzFail("DeleteSearch", "line " + std::to_string(lineNumber) + " of " +
-                                                  std::to_string(lines.size()) + ": " + (done ? "done" : "failed"));
+    const RewriteResult result = DeleteSearch(list.c_str(), lineNumber, loadedLine);
+    done = result == RewriteResult::Done;
+    if (matches) after.erase(after.begin() + (lineNumber - 1));
+    if (result != (matches ? RewriteResult::Done : RewriteResult::LineChanged))
+      FuzzFail("DeleteSearch", "line " + std::to_string(lineNumber) + " of " + std::to_string(lines.size()) +
+                                   (stale ? ", stale: " : ": ") + (done ? "done" : "not done"));
   }
 
   std::string now;

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "common/tests/file_test_util.h"
 
@@ -115,9 +116,11 @@ TEST_F(SearchListFile, ACtrlZByteEndsNeitherTheListNorAnyRewrite) {
   std::fclose(file);
   EXPECT_EQ(lines, 3);
 
-  ASSERT_TRUE(ReplaceSearch(kList, 1, Texts("ONE", "http://b/1", "0", "0", "1", "1")));
-  ASSERT_TRUE(AppendSearch(kList, Texts("four", "http://a/4", "0", "0", "4", "4")));
-  ASSERT_TRUE(DeleteSearch(kList, 4));
+  ASSERT_EQ(ReplaceSearch(kList, 1, "\"one\" http://a/1 0 0 1 1", Texts("ONE", "http://b/1", "0", "0", "1", "1")),
+            RewriteResult::Done);
+  const SearchTexts four = Texts("four", "http://a/4", "0", "0", "4", "4");
+  ASSERT_TRUE(AppendSearch(kList, four));
+  ASSERT_EQ(DeleteSearch(kList, 4, FormatAddForm(four)), RewriteResult::Done);
   std::string onDisk = ReadBinary(kList);
   for (size_t at; (at = onDisk.find("\r\n")) != std::string::npos;) onDisk.erase(at, 1);
   EXPECT_EQ(onDisk, "\"ONE\" http://b/1 0 0 1 1\n\"two \x1A odd\" http://a/2 0 0 2 2\n\"three\" http://a/3 0 0 3 3\n");
@@ -131,7 +134,8 @@ TEST_F(SearchListFile, ChangingLineThreeOfFiveKeepsTheOthersByteForByte) {
       "\"four  with  blanks\"\thttp://a/4\t1\t0\t0\t99.99\n"
       "\"five\" http://a/5 2 2 2 1.00\n";
   WriteText(kList, original);
-  ASSERT_TRUE(ReplaceSearch(kList, 3, Texts("THREE", "http://b/3", "1", "2", "3", "4.5")));
+  ASSERT_EQ(ReplaceSearch(kList, 3, "\"three\" http://a/3 0 0 0 3", Texts("THREE", "http://b/3", "1", "2", "3", "4.5")),
+            RewriteResult::Done);
   EXPECT_EQ(ReadText(kList),
             "\"one\"\thttp://a/1\t0\t1\t0\t10\n"
             "\"two\" http://a/2 0 0 5 12.50\n"
@@ -141,7 +145,7 @@ TEST_F(SearchListFile, ChangingLineThreeOfFiveKeepsTheOthersByteForByte) {
   EXPECT_FALSE(Exists(TemporaryCopyPath(kList)));
 
   WriteText(kList, original);
-  ASSERT_TRUE(DeleteSearch(kList, 3));
+  ASSERT_EQ(DeleteSearch(kList, 3, "\"three\" http://a/3 0 0 0 3"), RewriteResult::Done);
   const std::string four =
       "\"one\"\thttp://a/1\t0\t1\t0\t10\n"
       "\"two\" http://a/2 0 0 5 12.50\n"
@@ -151,16 +155,34 @@ TEST_F(SearchListFile, ChangingLineThreeOfFiveKeepsTheOthersByteForByte) {
   EXPECT_EQ(ReadText(TemporaryCopyPath(kList)), four);
 }
 
-TEST_F(SearchListFile, RewritesOfALineThatDoesNotExistChangeNothing) {
-  const std::string original = "\"one\" http://a/1 0 0 1 1\n";
-  WriteText(kList, original);
-  EXPECT_FALSE(ReplaceSearch(kList, 2, Texts("x", "y", "1", "1", "1", "1")));
-  EXPECT_FALSE(DeleteSearch(kList, 0));
-  EXPECT_FALSE(DeleteSearch(kList, 5));
-  EXPECT_EQ(ReadText(kList), original);
-  std::remove(kList);
-  EXPECT_FALSE(DeleteSearch(kList, 1));
-  EXPECT_FALSE(Exists(kList));
+TEST_F(SearchListFile, ALineThatIsGoneOrHoldsOtherBytesIsNeitherChangedNorDeleted) {
+  // The manager loaded "one" and "two"; since then the list was edited by hand.
+  const std::string one = "\"one\" http://a/1 0 0 1 1";
+  const std::string two = "\"two\" http://a/2 0 0 2 2";
+  const SearchTexts texts = Texts("x", "http://y", "1", "1", "1", "1");
+  const struct {
+    const char* name;
+    const char* list;  // null: missing
+    int line;
+    const std::string& loaded;
+  } cases[] = {
+      {"line 1 deleted: line 1 now holds what was line 2", "\"two\" http://a/2 0 0 2 2\n", 1, one},
+      {"line 2 gone", "\"one\" http://a/1 0 0 1 1\n", 2, two},
+      {"a price edited", "\"one\" http://a/1 0 0 1 1\n\"two\" http://a/2 0 0 2 3\n", 2, two},
+      {"a blank added", "\"one\" http://a/1 0 0 1 1 \n", 1, one},
+      {"line 0", "\"one\" http://a/1 0 0 1 1\n", 0, one},
+      {"list removed", nullptr, 1, one},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    if (c.list) WriteText(kList, c.list);
+    EXPECT_EQ(ReplaceSearch(kList, c.line, c.loaded, texts), RewriteResult::LineChanged);
+    EXPECT_EQ(DeleteSearch(kList, c.line, c.loaded), RewriteResult::LineChanged);
+    EXPECT_EQ(Exists(kList), c.list != nullptr);
+    EXPECT_EQ(ReadText(kList), c.list ? c.list : "");
+    EXPECT_FALSE(Exists(TemporaryCopyPath(kList)));
+  }
 }
 
 TEST_F(SearchListFile, AFinalLineWithoutLineEndIsNeverLost) {
@@ -170,7 +192,8 @@ TEST_F(SearchListFile, AFinalLineWithoutLineEndIsNeverLost) {
             "\"one\" http://a/1 0 0 1 1\n\"fragment\" http://a/2 0 0 2 2\n\"added\"\thttp://a/3\t0\t0\t3\t3\n");
 
   WriteText(kList, "\"one\" http://a/1 0 0 1 1\n\"fragment\" http://a/2 0 0 2 2");
-  ASSERT_TRUE(ReplaceSearch(kList, 1, Texts("ONE", "http://b/1", "0", "0", "1", "1")));
+  ASSERT_EQ(ReplaceSearch(kList, 1, "\"one\" http://a/1 0 0 1 1", Texts("ONE", "http://b/1", "0", "0", "1", "1")),
+            RewriteResult::Done);
   EXPECT_EQ(ReadText(kList), "\"ONE\" http://b/1 0 0 1 1\n\"fragment\" http://a/2 0 0 2 2\n");
 }
 
@@ -179,7 +202,8 @@ TEST_F(SearchListFile, OverlongAndMalformedLinesCountAsOneLineEach) {
   const std::string original = longLine + "\nnot a search at all\n\n\"last\" http://a/z 0 0 9 9\n";
   WriteText(kList, original);
   // Line 4 is "last": the 3000-byte line and the blank line each count as one line.
-  ASSERT_TRUE(ReplaceSearch(kList, 4, Texts("LAST", "http://b/z", "0", "0", "9", "9")));
+  ASSERT_EQ(ReplaceSearch(kList, 4, "\"last\" http://a/z 0 0 9 9", Texts("LAST", "http://b/z", "0", "0", "9", "9")),
+            RewriteResult::Done);
   EXPECT_EQ(ReadText(kList), longLine + "\nnot a search at all\n\n\"LAST\" http://b/z 0 0 9 9\n");
 
   std::FILE* file = std::fopen(kList, "r");
@@ -209,8 +233,9 @@ TEST_F(SearchListFile, ANulByteInALineHidesNoLineEnd) {
   EXPECT_EQ(line, "\"two\" http://a/2 0 0 2 2");
   std::fclose(file);
 
-  ASSERT_TRUE(AppendSearch(kList, Texts("three", "http://a/3", "0", "0", "3", "3")));
-  ASSERT_TRUE(DeleteSearch(kList, 3));
+  const SearchTexts three = Texts("three", "http://a/3", "0", "0", "3", "3");
+  ASSERT_TRUE(AppendSearch(kList, three));
+  ASSERT_EQ(DeleteSearch(kList, 3, FormatAddForm(three)), RewriteResult::Done);
   EXPECT_EQ(ReadText(kList), original);
 }
 
@@ -228,11 +253,28 @@ TEST_F(SearchListFile, ConversionStopsAtTheFirstShortLine) {
             "\"Second\" http://old/2 45 100\n"
             "abc\n"
             "\"After the short line\" http://old/3 5 5\n");
-  ASSERT_TRUE(ConvertOldSearchList(oldList, kList));
+  ASSERT_EQ(ConvertOldSearchList(oldList, kList), ConversionResult::Converted);
   EXPECT_EQ(ReadText(kList), "\"Old search\" http://old/1 0 0 30 25.50\n\"Second\" http://old/2 0 0 45 100.00\n");
 
   std::remove(oldList);
-  ASSERT_TRUE(ConvertOldSearchList(oldList, kList));
+  ASSERT_EQ(ConvertOldSearchList(oldList, kList), ConversionResult::Converted);
   EXPECT_TRUE(Exists(kList));
   EXPECT_EQ(ReadText(kList), "");
+}
+
+TEST_F(SearchListFile, AnOldListThatCannotBeReadIsNotConvertedToAnEmptyList) {
+  // A folder in the old list's place: Windows refuses to open it, a POSIX read of it fails.
+  const char oldList[] = "search_list_test_unreadable.ini";
+  std::filesystem::remove_all(oldList);
+  ASSERT_TRUE(std::filesystem::create_directory(oldList));
+  EXPECT_EQ(ConvertOldSearchList(oldList, kList), ConversionResult::OldListUnreadable);
+  EXPECT_FALSE(Exists(kList));
+  EXPECT_FALSE(Exists(TemporaryCopyPath(kList)));
+
+  // Readable again: converted.
+  std::filesystem::remove(oldList);
+  WriteText(oldList, "\"Old search\" http://old/1 30 25.5\n");
+  EXPECT_EQ(ConvertOldSearchList(oldList, kList), ConversionResult::Converted);
+  EXPECT_EQ(ReadText(kList), "\"Old search\" http://old/1 0 0 30 25.50\n");
+  std::remove(oldList);
 }

@@ -393,3 +393,45 @@ TEST_F(SearchListPage, AnUnreadableLineCanBeRepaired) {
   EXPECT_EQ(ListRows()[1], "Half a line\t3.00\t1\t0\t0");
   EXPECT_TRUE(session_.Close());
 }
+
+TEST_F(SearchListPage, AListChangedElsewhereIsNeverChangedAtTheWrongLine) {
+  StartWith(kFiveSearches);
+  std::vector<std::string> lines = Lines(kFiveSearches);
+
+  // Another program removes line 1: row 2 ("Old search") would now address "Pocket watch".
+  std::string changed;
+  for (size_t i = 1; i < lines.size(); ++i) changed += lines[i] + "\r\n";
+  session_.WriteList(changed);
+  ui::SelectRow(window_, kSearchList, 2);
+  ui::PostClick(window_, kDeleteSearch);
+  EXPECT_NE(ui::AnswerMessageBox("Delete", IDYES).window, nullptr) << ui::DescribeScreen();
+  const ui::MessageBoxSeen box = ui::AnswerMessageBox("Error", IDOK);
+  EXPECT_EQ(box.text, "The search list has changed. It has been loaded again.") << box.Describe();
+  EXPECT_EQ(session_.ListBytes(), changed);
+  EXPECT_TRUE(WaitForRows({"Brass compass\t99.00\t0\t5\t0", "Old search\t25.50\t0\t0\t30",
+                           "Pocket watch\t150.00\t2\t0\t0", "Slide rule\t7.50\t0\t1\t15"}));
+
+  // The reloaded rows address their lines again; then the line under an open editor is edited
+  // by hand: the change writes nothing, and the editor closes over the reloaded list.
+  HWND editor = OpenEditorOn(0);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(Read(editor), (Fields{"Brass compass", "http://search.rure.com/compass", "0", "5", "0", "99"}));
+  changed.replace(changed.find(" 99\r\n"), 5, " 98\r\n");
+  session_.WriteList(changed);
+  ui::SetText(editor, kEditorPrice, "10");
+  ui::PostClick(editor, IDOK);
+  EXPECT_NE(ui::AnswerMessageBox("Modify", IDYES).window, nullptr);
+  EXPECT_EQ(ui::AnswerMessageBox("Error", IDOK).text, "The search list has changed. It has been loaded again.");
+  ASSERT_TRUE(EditorClosed());
+  EXPECT_EQ(session_.ListBytes(), changed);
+  EXPECT_EQ(ListRows().front(), "Brass compass\t98.00\t0\t5\t0");
+
+  // With the list as loaded, a delete goes through.
+  ui::SelectRow(window_, kSearchList, 0);
+  ui::PostClick(window_, kDeleteSearch);
+  EXPECT_NE(ui::AnswerMessageBox("Delete", IDYES).window, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return ListRows().size() == 3; }));
+  EXPECT_EQ(session_.ListBytes(), changed.substr(changed.find("\r\n") + 2));
+  EXPECT_EQ(ui::FindTopWindow("Error"), nullptr);
+  EXPECT_TRUE(session_.Close());
+}

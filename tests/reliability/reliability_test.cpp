@@ -236,7 +236,7 @@ TEST_F(Reliability, ARewriteKilledAtAnyStepLeavesAWholeListThatTheManagerStartsW
     std::string killedLeaves;  // the list on disk right after the kill
     std::string managerShows;  // the list after the manager's start
   } cases[] = {
-      {"add", "copy", kThreeSearches, added},  // the copy holds the whole new list: the add is completed
+      {"add", "copy", kThreeSearches, kThreeSearches},  // an add killed before its replace step is not made
       {"add", "replaced", added, added},
       {"change", "copy", kThreeSearches, kThreeSearches},
       {"change", "replaced", changed, changed},
@@ -255,13 +255,23 @@ TEST_F(Reliability, ARewriteKilledAtAnyStepLeavesAWholeListThatTheManagerStartsW
     ASSERT_TRUE(manager.Close());
   }
 
-  // An in-place copy-back cut short (as older versions rewrote the list) is put back whole.
-  ManagerSession manager("killed");
-  manager.WriteList("\"one\" http://127.0.0.1:9/1 0 1 0 25\r\n\"tw");
-  WriteFileBytes(manager.FolderFile("lotwise2.initmp"), kThreeSearches);
+  // A leftover copy is never installed: not one that extends the list by a line cut short
+  // (a price of 150 cut to 15), which would read as a valid search with a wrong field...
+  ManagerSession manager("leftover");
+  manager.WriteList(kThreeSearches);
+  const std::string cutCopy = std::string(kThreeSearches) + "\"four\" http://127.0.0.1:9/4 0 1 0 15";
+  WriteFileBytes(manager.FolderFile("lotwise2.initmp"), cutCopy);
   ASSERT_TRUE(manager.Start()) << ui::DescribeScreen();
   EXPECT_EQ(manager.ListBytes(), kThreeSearches);
   EXPECT_EQ(ui::ListRows(manager.Window(), 1000).size(), 3u);
+  ASSERT_TRUE(manager.Close());
+
+  // ...nor a delete's copy beside a list that the user removed: the old list is converted.
+  DeleteFileA(manager.FolderFile("lotwise2.ini").c_str());
+  WriteFileBytes(manager.FolderFile("lotwise.ini"), "\"Old search\" http://127.0.0.1:9/old 30 25.5\r\n");
+  ASSERT_TRUE(manager.Start()) << ui::DescribeScreen();
+  EXPECT_EQ(manager.ListBytes(), "\"Old search\" http://127.0.0.1:9/old 0 0 30 25.50\r\n");
+  EXPECT_EQ(ui::ListRows(manager.Window(), 1000).size(), 1u);
   ASSERT_TRUE(manager.Close());
 }
 
@@ -299,6 +309,61 @@ TEST_F(Reliability, TheManagerSaysWhenItsListCannotBeReadOrWritten) {
   SetFileAttributesA(manager.FolderFile("lotwise2.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(manager.ListBytes(), kThreeSearches);
   EXPECT_FALSE(FileExists(manager.FolderFile("lotwise2.initmp")));
+  ASSERT_TRUE(manager.Close());
+}
+
+TEST_F(Reliability, AnOldListThatCannotBeReadIsNotConvertedToAnEmptyList) {
+  UnmanagedWindows unmanaged;
+  ManagerSession manager("unreadable-old");
+  const std::string oldList = manager.FolderFile("lotwise.ini");
+  WriteFileBytes(oldList, "\"Old search\" http://127.0.0.1:9/old 30 25.5\r\n");
+  const auto startWithOldListHeld = [&] {
+    HeldFile held(oldList, 0);
+    ASSERT_TRUE(held.IsOpen());
+    ASSERT_TRUE(manager.Process().Start(ProgramPath("LotwiseMgr.exe"), "", manager.CurrentDir()));
+    const ui::MessageBoxSeen box = ui::AnswerMessageBox("Error", IDOK);
+    EXPECT_EQ(box.text,
+              "The old search list lotwise.ini could not be read. Close any program that uses it and open Lotwise "
+              "Manager again.")
+        << ui::DescribeScreen();
+    ASSERT_NE(ui::WaitForWindow(kManagerCaption), nullptr) << ui::DescribeScreen();
+  };
+
+  // Held by another program: nothing is written, the list shows empty.
+  startWithOldListHeld();
+  HWND window = ui::WaitForWindow(kManagerCaption);
+  EXPECT_TRUE(ui::ListRows(window, 1000).empty());
+  EXPECT_FALSE(FileExists(manager.FolderFile("lotwise2.ini")));
+  ui::PostClick(window, IDOK);
+  ASSERT_TRUE(manager.Process().Wait(10000));
+
+  // Released: the next start converts it.
+  ASSERT_TRUE(manager.Start()) << ui::DescribeScreen();
+  EXPECT_EQ(manager.ListBytes(), "\"Old search\" http://127.0.0.1:9/old 0 0 30 25.50\r\n");
+  ASSERT_TRUE(manager.Close());
+
+  // A search added while the old list could not be read starts the new list; from then on the
+  // old list is not converted.
+  DeleteFileA(manager.FolderFile("lotwise2.ini").c_str());
+  startWithOldListHeld();
+  window = ui::WaitForWindow(kManagerCaption);
+  ui::Click(window, 1002);
+  HWND editor = ui::WaitForWindow(kEditorCaption);
+  ASSERT_NE(editor, nullptr) << ui::DescribeScreen();
+  const struct {
+    int id;
+    const char* text;
+  } fields[] = {{1010, "Globe"}, {1011, "http://127.0.0.1:9/globe"}, {1012, "40"}, {1013, "0"}, {1014, "0"}, {1015, "9"}};
+  for (const auto& field : fields) ui::SetText(editor, field.id, field.text);
+  ui::PostClick(editor, IDOK);
+  ASSERT_TRUE(ui::WaitForWindowGone(kEditorCaption));
+  ui::PostClick(window, IDOK);
+  ASSERT_TRUE(manager.Process().Wait(10000));
+  const std::string added = "\"Globe\"\thttp://127.0.0.1:9/globe\t0\t0\t9\t40\r\n";
+  EXPECT_EQ(manager.ListBytes(), added);
+  ASSERT_TRUE(manager.Start()) << ui::DescribeScreen();
+  EXPECT_EQ(manager.ListBytes(), added);
+  EXPECT_EQ(ui::ListRows(manager.Window(), 1000).size(), 1u);
   ASSERT_TRUE(manager.Close());
 }
 

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 
 #include "common/search_list.h"
@@ -37,19 +36,23 @@ SearchTexts Texts(const char* description, int round) {
   return t;
 }
 
-int CountLines(const char* path) {
-  std::ifstream file(path);
+// The last line of the list and its number, as the manager's rows would hold them.
+int LastLine(const char* path, std::string& last) {
+  std::FILE* file = OpenListForReading(path);
+  if (!file) return 0;
   int lines = 0;
-  for (std::string line; std::getline(file, line);) ++lines;
+  for (std::string line; ReadFileLine(file, line); ++lines) last = line;
+  std::fclose(file);
   return lines;
 }
 
 int RunOnce(const char* list, const char* op) {
-  const int last = CountLines(list);
+  std::string lastLine;
+  const int last = LastLine(list, lastLine);
   bool ok = false;
   if (std::strcmp(op, "add") == 0) ok = AppendSearch(list, Texts("added", 1));
-  else if (std::strcmp(op, "change") == 0) ok = ReplaceSearch(list, last, Texts("changed", 2));
-  else if (std::strcmp(op, "delete") == 0) ok = DeleteSearch(list, last);
+  else if (std::strcmp(op, "change") == 0) ok = ReplaceSearch(list, last, lastLine, Texts("changed", 2)) == RewriteResult::Done;
+  else if (std::strcmp(op, "delete") == 0) ok = DeleteSearch(list, last, lastLine) == RewriteResult::Done;
   else return 100;
   return ok ? 0 : 1;
 }
@@ -69,10 +72,13 @@ int main(int argc, char** argv) {
 
   int failures = 0;
   for (int round = 0; round < rounds; ++round) {
-    if (!AppendSearch(list, Texts("churn", round))) ++failures;
-    const int last = CountLines(list);
-    if (!ReplaceSearch(list, last, Texts("CHURN", round))) ++failures;
-    if (!DeleteSearch(list, last)) ++failures;
+    const SearchTexts added = Texts("churn", round);
+    const SearchTexts changed = Texts("CHURN", round);
+    if (!AppendSearch(list, added)) ++failures;
+    std::string lastLine;
+    const int last = LastLine(list, lastLine);
+    if (ReplaceSearch(list, last, FormatAddForm(added), changed) != RewriteResult::Done) ++failures;
+    if (DeleteSearch(list, last, FormatChangeForm(changed)) != RewriteResult::Done) ++failures;
   }
   return failures;
 }
