@@ -1,7 +1,9 @@
-// ManagerApp: the program object of LotwiseMgr.exe; it runs the main window and ends.
+// ManagerApp: the program object of LotwiseMgr.exe; it runs the main window and ends, or hands
+// over to the manager already running.
 #include <windows.h>
 
 #include "manager/manager_dialog.h"
+#include "manager/manager_instance.h"
 #include "platform/application.h"
 
 namespace {
@@ -9,6 +11,11 @@ namespace {
 class ManagerApp : public Application {
  protected:
   bool InitInstance() override {
+    UniqueHandle mark;
+    if (!ClaimManagerInstance(mark)) {
+      ShowRunningManager();
+      return false;
+    }
     ManagerDialog dialog;
     dialog.Run(nullptr);
     return false;  // no message loop: the program ends with its window

@@ -8,6 +8,9 @@
 #define kSearchEditorDialogId 130
 #define kBannerBitmapId 144
 
+// The main window's title: also how a second start finds the running manager.
+#define kManagerTitle "Lotwise Manager V2.3"
+
 // System menu command of the about item.
 #define kAboutCommand 0x0010
 

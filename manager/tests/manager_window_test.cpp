@@ -204,6 +204,46 @@ TEST(ManagerWindow, SystemMenuOpensTheAboutBox) {
   EXPECT_TRUE(session.Close());
 }
 
+namespace {
+
+BOOL CALLBACK CountManagerWindow(HWND window, LPARAM count) {
+  if (ui::WindowText(window) == kManagerCaption) ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
+int CountManagerWindows() {
+  int count = 0;
+  EnumWindows(CountManagerWindow, reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+}  // namespace
+
+TEST(ManagerWindow, ASecondStartBringsTheFirstWindowBackAndEnds) {
+  ManagerSession session("single");
+  session.WriteList(kTwoSearches);
+  ASSERT_TRUE(session.Start()) << ui::DescribeScreen();
+  HWND window = session.Window();
+  PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(window) != FALSE; }));
+
+  // Started again (another shortcut, a second click): no second window, the first comes back.
+  ChildProcess second;
+  ASSERT_TRUE(second.Start(ProgramPath("LotwiseMgr.exe"), "", session.CurrentDir()));
+  DWORD code = 1;
+  EXPECT_TRUE(second.Wait(10000, &code)) << ui::DescribeScreen();
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(CountManagerWindows(), 1);
+  EXPECT_TRUE(WaitUntil([&] { return IsIconic(window) == FALSE; }));
+  EXPECT_EQ(GetForegroundWindow(), window);
+  EXPECT_TRUE(session.Close());
+
+  // Once the first has ended, the next start opens its window again.
+  ASSERT_TRUE(session.Start()) << ui::DescribeScreen();
+  EXPECT_EQ(ui::ListRows(session.Window(), kSearchList).size(), 2u);
+  EXPECT_TRUE(session.Close());
+}
+
 TEST(ManagerWindow, ScreenshotsOfTheThreePages) {
   ManagerSession session("shots");
   session.WriteList(kTwoSearches);
