@@ -25,7 +25,9 @@ constexpr DWORD kShortcutReadMs = 5000;
 void ManagerDialog::LoadResults() {
   results_.Clear();
   ResolvePaths(paths_);
-  std::FILE* log = std::fopen(paths_.passLog, "r");
+  // Binary: a Ctrl-Z byte in a logged description would end a text-mode read there, and every
+  // later item would be missing. The reader drops the CR of each line end.
+  std::FILE* log = std::fopen(paths_.passLog, "rb");
   results_.SetTabStops({kResultsTabStop});
   if (!log) return;
   PassLogContents contents;

@@ -26,10 +26,17 @@ bool HasEmptyField(const EditorFields& f) {
   return false;
 }
 
+bool HasControlCharacter(const std::string& text) {
+  for (unsigned char c : text)
+    if ((c >= 0x01 && c <= 0x1F) || c == 0x7F) return true;
+  return false;
+}
+
 InputProblem CheckSearchInput(const EditorFields& f) {
   const std::string* fields[] = {&f.description, &f.url, &f.days, &f.hours, &f.minutes, &f.price};
   for (const std::string* field : fields)
     if (field->empty()) return InputProblem::EmptyField;
+  if (HasControlCharacter(f.description)) return InputProblem::ControlCharacterInDescription;
   for (const std::string* field : fields)
     if (field->find_first_of("\r\n") != std::string::npos || std::strlen(field->c_str()) != field->size())
       return InputProblem::LineBreak;
@@ -54,6 +61,8 @@ const char* InputProblemMessage(InputProblem problem) {
       return nullptr;
     case InputProblem::EmptyField:
       return "Every field must be filled in. The search was not saved.";
+    case InputProblem::ControlCharacterInDescription:
+      return "The description cannot contain control characters or tabs.";
     case InputProblem::LineBreak:
       return "A field cannot hold a line break. The search was not saved.";
     case InputProblem::QuoteInDescription:

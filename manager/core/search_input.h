@@ -16,6 +16,7 @@ struct EditorFields {
 enum class InputProblem {
   None,
   EmptyField,
+  ControlCharacterInDescription,
   LineBreak,
   QuoteInDescription,
   DescriptionTooLong,
@@ -27,6 +28,9 @@ enum class InputProblem {
 };
 
 bool HasEmptyField(const EditorFields& fields);
+// A byte 0x01 to 0x1F or 0x7F: a tab splits the list's columns, a Ctrl-Z ends a text-mode read
+// of the pass log that logs the description.
+bool HasControlCharacter(const std::string& text);
 // The first reason why the fields cannot be stored as a readable line, or None.
 InputProblem CheckSearchInput(const EditorFields& fields);
 // The message the editor shows for a problem (caption "Error"); null for None.

@@ -208,6 +208,27 @@ TEST_F(ResultsPage, RereadsTheLogOnRefreshAndOnEveryVisitOfThePage) {
   EXPECT_TRUE(session_.Close());
 }
 
+TEST_F(ResultsPage, ACtrlZByteInTheLogHidesNoLaterItem) {
+  // A description is logged as typed; a text-mode read of the log would end at its Ctrl-Z.
+  WriteLog(session_.FolderFile("lotwise.txt"), [](std::FILE* f) {
+    WriteVersionLine(f);
+    WriteLastSearchLine(f, When(1, 2, 3, 4, 5));
+    WriteSearchLine(f, "lens\x1a cap", 60, 10.0f);
+    WriteItemLine(f, "1", "first", 1, "1.00", 1, 1, 1);
+    WritePageClosedLine(f);
+    WriteSearchLine(f, "globe", 60, 10.0f);
+    WriteItemLine(f, "2", "second", 2, "2.00", 2, 2, 2);
+    WriteItemLine(f, "3", "third", 3, "3.00", 3, 3, 3);
+    WritePageClosedLine(f);
+  });
+  Start();
+  const Rows rows = ResultRows();
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(Split(rows[2])[0], "3");
+  EXPECT_EQ(ui::Text(window_, kLastSearchedDate), "01/02/04 03:04:05");
+  EXPECT_TRUE(session_.Close());
+}
+
 TEST_F(ResultsPage, DoubleClickOpensTheItemPageThroughAShortcutThatDoesNotStay) {
   StandInBrowser browser;
   WriteLog(session_.FolderFile("lotwise.txt"), WriteOnePass);

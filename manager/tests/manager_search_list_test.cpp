@@ -289,6 +289,13 @@ TEST_F(SearchListPage, InputTheFileCannotHoldIsRefusedAndTheEditorStaysOpen) {
        "The price must be a number such as 12 or 12.50. The search was not saved."},
       {"line over 1022 bytes", {"Lens", "http://x/" + std::string(1010, 'u'), "0", "0", "1", "5"},
        "The search is longer than 1022 characters; shorten the rUre URL. The search was not saved."},
+      // A tab would split the list's columns; a Ctrl-Z would end a text-mode read of the pass log.
+      {"tab in the description", {"Lens\tcap", "http://x", "0", "0", "1", "5"},
+       "The description cannot contain control characters or tabs."},
+      {"Ctrl-Z in the description", {"Lens\x1a", "http://x", "0", "0", "1", "5"},
+       "The description cannot contain control characters or tabs."},
+      {"DEL in the description", {"\x7fLens", "http://x", "0", "0", "1", "5"},
+       "The description cannot contain control characters or tabs."},
   };
   ui::Click(window_, kAddSearch);
   HWND editor = session_.WaitForEditor();
