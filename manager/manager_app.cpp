@@ -4,6 +4,7 @@
 
 #include "manager/manager_dialog.h"
 #include "manager/manager_instance.h"
+#include "manager/shortcut_removal.h"
 #include "platform/application.h"
 
 namespace {
@@ -11,13 +12,16 @@ namespace {
 class ManagerApp : public Application {
  protected:
   bool InitInstance() override {
-    UniqueHandle mark;
-    if (!ClaimManagerInstance(mark)) {
-      ShowRunningManager();
-      return false;
-    }
-    ManagerDialog dialog;
-    dialog.Run(nullptr);
+    {
+      UniqueHandle mark;
+      if (!ClaimManagerInstance(mark)) {
+        ShowRunningManager();
+        return false;
+      }
+      ManagerDialog dialog;
+      dialog.Run(nullptr);
+    }  // the mark goes with the window: a manager started now opens its own
+    FinishShortcutRemovals();
     return false;  // no message loop: the program ends with its window
   }
 };

@@ -13,14 +13,8 @@
 #include "manager/core/result_rows.h"
 #include "manager/manager_dialog.h"
 #include "manager/manager_ids.h"
+#include "manager/shortcut_removal.h"
 #include "platform/unique_handle.h"
-
-namespace {
-
-// How long the shell's handler may take to read the shortcut before it is deleted.
-constexpr DWORD kShortcutReadMs = 5000;
-
-}  // namespace
 
 void ManagerDialog::LoadResults() {
   results_.Clear();
@@ -62,16 +56,24 @@ void ManagerDialog::OpenResultItem() {
   if (length == 0 || length >= sizeof path) return;
 
   const std::string address = FormatItemPageAddress(ReadItemHost().c_str(), id.c_str());
-  std::FILE* file = std::fopen(path, "w");
-  if (!file) {
-    // No shortcut in a read-only folder: the address itself still opens the page.
+  const auto openAddress = [&address] {
     ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  };
+  // Only a file made here is written and removed again; one of that name that the user had,
+  // or a folder where none can be made, leaves the address itself to the shell.
+  UniqueHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    openAddress();
     return;
   }
   const std::string text = ShortcutFileText(address);
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  if (std::fclose(file) != 0 || !written) {
-    std::remove(path);
+  DWORD written = 0;
+  const bool whole = WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                     written == text.size();
+  file.Reset();
+  if (!whole) {
+    DeleteFileA(path);
+    openAddress();
     return;
   }
 
@@ -80,10 +82,12 @@ void ManagerDialog::OpenResultItem() {
   open.fMask = SEE_MASK_NOCLOSEPROCESS;
   open.lpFile = path;
   open.nShow = SW_SHOWNORMAL;
-  ShellExecuteExA(&open);
+  if (!ShellExecuteExA(&open)) {
+    DeleteFileA(path);
+    openAddress();
+    return;
+  }
   // When the shell hands the file to a program of its own, that program must have read it
-  // before it goes.
-  UniqueHandle handler(open.hProcess);
-  if (handler) WaitForSingleObject(handler.Get(), kShortcutReadMs);
-  std::remove(path);
+  // before it goes; the window does not wait for that.
+  RemoveShortcutWhenRead(open.hProcess, path);
 }

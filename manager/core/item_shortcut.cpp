@@ -35,4 +35,6 @@ bool ShortcutFileName(const std::string& id, std::string& fileName) {
   return true;
 }
 
-std::string ShortcutFileText(const std::string& address) { return "[InternetShortcut]\nURL=" + address + "\n"; }
+std::string ShortcutFileText(const std::string& address) {
+  return "[InternetShortcut]\r\nURL=" + address + "\r\n";
+}

@@ -12,5 +12,5 @@ std::string RowItemId(const std::string& row);
 // id, so that no name from the log can reach outside the folder.
 bool ShortcutFileName(const std::string& id, std::string& fileName);
 
-// "[InternetShortcut]\nURL=<address>\n".
+// "[InternetShortcut]" and "URL=<address>", each with a CR LF line end: the file's bytes.
 std::string ShortcutFileText(const std::string& address);

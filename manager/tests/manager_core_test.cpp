@@ -185,5 +185,5 @@ TEST(ItemShortcut, OnlySafeIdsNameAFile) {
   EXPECT_EQ(RowItemId("371\tAntique\t3"), "371");
   EXPECT_EQ(RowItemId(""), "");
   EXPECT_EQ(RowItemId(std::string(100, '7') + "\tx").size(), 63u);
-  EXPECT_EQ(ShortcutFileText("http://h/p?i=1"), "[InternetShortcut]\nURL=http://h/p?i=1\n");
+  EXPECT_EQ(ShortcutFileText("http://h/p?i=1"), "[InternetShortcut]\r\nURL=http://h/p?i=1\r\n");
 }

@@ -74,6 +74,24 @@ std::vector<std::string> Split(const std::string& row) {
   return fields;
 }
 
+// Registers slow_shortcut_reader as the shell's handler of .url files for its lifetime.
+class SlowShortcutReader {
+ public:
+  explicit SlowShortcutReader(int delayMs) {
+    DeleteFileA(kRecord);
+    const std::string command =
+        "\"" + ProgramPath("slow_shortcut_reader.exe") + "\" " + std::to_string(delayMs) + " " + kRecord + " \"%1\"";
+    SetStringValue(HKEY_LOCAL_MACHINE, kCommandKey, "", command + std::string(1, '\0'));
+  }
+  ~SlowShortcutReader() { DeleteFileA(kRecord); }
+  std::string Record() const { return ReadFileBytes(kRecord); }
+
+ private:
+  static constexpr char kCommandKey[] = "Software\\Classes\\InternetShortcut\\shell\\open\\command";
+  static constexpr char kRecord[] = "C:\\shortcut-record.txt";
+  ScopedRegistryKey handler_{kCommandKey};
+};
+
 class ResultsPage : public ::testing::Test {
  protected:
   ManagerSession session_{"results"};
@@ -269,4 +287,47 @@ TEST_F(ResultsPage, AnIdThatCouldNameAFileElsewhereOpensNothing) {
   }
   EXPECT_FALSE(FileExists("outside.url"));
   EXPECT_TRUE(session_.Close());
+}
+
+TEST_F(ResultsPage, AFileOfTheShortcutsNameIsLeftAloneAndTheAddressOpensAnyway) {
+  StandInBrowser browser;
+  WriteLog(session_.FolderFile("lotwise.txt"), WriteOnePass);
+  const std::string own = session_.CurrentDir() + "\\4455667788.url";
+  ASSERT_TRUE(WriteFileBytes(own, "the user's own file\r\n"));
+  Start();
+  ui::DoubleClickRow(window_, kResultsList, 2);
+  const std::vector<std::string> opened = browser.Opened(1);
+  ASSERT_EQ(opened.size(), 1u) << ui::DescribeScreen();
+  EXPECT_EQ(opened[0], "http://cgi.rure.com/ws/rUreISAPI.dll?MfcISAPICommand=ViewItem&item=4455667788");
+  Sleep(500);
+  EXPECT_EQ(ReadFileBytes(own), "the user's own file\r\n");
+  EXPECT_TRUE(session_.Close());
+  EXPECT_EQ(ReadFileBytes(own), "the user's own file\r\n");
+}
+
+TEST_F(ResultsPage, TheWindowNeverWaitsForTheShellsHelperThatReadsTheShortcut) {
+  SlowShortcutReader reader(2500);
+  WriteLog(session_.FolderFile("lotwise.txt"), WriteOnePass);
+  Start();
+  const std::string shortcut = session_.CurrentDir() + "\\4455667788.url";
+  const std::string content =
+      "[InternetShortcut]\r\nURL=http://cgi.rure.com/ws/rUreISAPI.dll?MfcISAPICommand=ViewItem&item=4455667788\r\n";
+
+  // While the helper takes its time, the window answers; the shortcut stays until it is read.
+  ui::SelectRow(window_, kResultsList, 2);
+  PostMessageA(window_, WM_COMMAND, MAKEWPARAM(kResultsList, LBN_DBLCLK), reinterpret_cast<LPARAM>(List()));
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(shortcut); }, 5000));
+  Sleep(300);
+  DWORD_PTR answer = 0;
+  EXPECT_NE(SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer), 0);
+  EXPECT_TRUE(WaitUntil([&] { return reader.Record() == content; })) << reader.Record();
+  EXPECT_TRUE(WaitUntil([&] { return !FileExists(shortcut); }));
+
+  // Done while the helper still reads: the program ends once the shortcut is read and gone.
+  ui::DoubleClickRow(window_, kResultsList, 0);
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(session_.CurrentDir() + "\\371.url"); }, 5000));
+  EXPECT_TRUE(session_.Close());
+  EXPECT_EQ(reader.Record().substr(content.size()),
+            "[InternetShortcut]\r\nURL=http://cgi.rure.com/ws/rUreISAPI.dll?MfcISAPICommand=ViewItem&item=371\r\n");
+  EXPECT_FALSE(FileExists(session_.CurrentDir() + "\\371.url"));
 }
