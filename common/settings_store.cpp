@@ -43,7 +43,7 @@ std::string ReadItemHost() {
   RegistryKey key;
   std::string host;
   if (key.Open(HKEY_LOCAL_MACHINE, kSettingsKeyPath, KEY_QUERY_VALUE) &&
-      QueryText(key, "ItemHost", kSettingsValueSize, host) && !host.empty())
+      QueryText(key, "ItemHost", kSettingsValueSize, host) && IsPlainItemHost(host))
     return host;
   return kDefaultItemHost;
 }

@@ -21,7 +21,8 @@ int ArePopupsEnabled();   // "PopupMessages", 1
 // limitBytes long: 256 for the manager, 128 for the settings dialog.
 bool ReadFolder(std::string& folder, DWORD limitBytes);
 
-// "ItemHost": the auction site's item-view host, "cgi.rure.com" when not set.
+// "ItemHost": the auction site's item-view host; "cgi.rure.com" when not set or not a plain
+// host name (IsPlainItemHost).
 std::string ReadItemHost();
 
 // The settings dialog's Save: the key is created (or opened) once and the values are written

@@ -58,6 +58,8 @@ TEST_F(SettingsStore, FolderLimitsAndItemHost) {
   EXPECT_EQ(folder, std::string(127, 'g'));
   Set("ItemHost", "127.0.0.1:8080");
   EXPECT_EQ(ReadItemHost(), "127.0.0.1:8080");
+  Set("ItemHost", "evil.example/phish?x=");  // not a plain host name: the default
+  EXPECT_EQ(ReadItemHost(), "cgi.rure.com");
 }
 
 TEST_F(SettingsStore, WriterStoresExactTypesAndLengths) {
