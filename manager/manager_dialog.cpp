@@ -40,6 +40,19 @@ constexpr PageControl kPageControls[] = {
     {kReconfigure, kReconfigure, kMiscellaneousPage},
 };
 
+// The lotwise.exe installed beside this manager, by its full path; empty when the manager's own
+// path cannot be had. A program of that name in the shared folder is never the one started.
+std::string PollerBesideManager() {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  if (length == 0 || length >= sizeof path) return {};
+  std::string poller(path, length);
+  const std::size_t folderEnd = poller.rfind('\\');
+  if (folderEnd == std::string::npos) return {};
+  poller.resize(folderEnd + 1);
+  return poller + "lotwise.exe";
+}
+
 }  // namespace
 
 void ResolvePaths(ManagerPaths& paths) {
@@ -105,9 +118,11 @@ void ManagerDialog::ShowPage(int page) {
 }
 
 void ManagerDialog::LaunchPoller(const char* commandSwitch) {
+  const std::string poller = PollerBesideManager();
+  if (poller.empty()) return;
   // The poller opens its files by bare name: its working directory is the shared folder.
   const char* folder = paths_.folder[0] ? paths_.folder : nullptr;
-  ShellExecuteA(nullptr, nullptr, "lotwise.exe", commandSwitch, folder, SW_SHOW);
+  ShellExecuteA(nullptr, nullptr, poller.c_str(), commandSwitch, folder, SW_SHOW);
 }
 
 bool ManagerDialog::OnCommand(int id, int code, HWND) {

@@ -26,7 +26,10 @@ UnmanagedWindows::~UnmanagedWindows() {
 }
 
 ManagerSession::ManagerSession(const std::string& name)
-    : settings_(std::make_unique<ScopedRegistryKey>(kSettingsKeyPath)), folder_(name), currentDir_(name + "-cwd") {
+    : settings_(std::make_unique<ScopedRegistryKey>(kSettingsKeyPath)),
+      folder_(name),
+      currentDir_(name + "-cwd"),
+      name_(name) {
   // As an installation writes it: the text with its NUL.
   SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "Folder", folder_.Path() + std::string(1, '\0'));
 }
@@ -39,8 +42,18 @@ ManagerSession::~ManagerSession() {
   process_.Terminate();
 }
 
-bool ManagerSession::Start() {
-  if (!process_.Start(ProgramPath("LotwiseMgr.exe"), "", currentDir_.Path())) return false;
+bool ManagerSession::Start() { return StartProgram(ProgramPath("LotwiseMgr.exe")); }
+
+bool ManagerSession::StartBesideStandInPoller() {
+  programFolder_ = std::make_unique<ScratchFolder>(name_ + "-program");
+  const std::string manager = programFolder_->File("LotwiseMgr.exe");
+  return CopyFileA(ProgramPath("LotwiseMgr.exe").c_str(), manager.c_str(), FALSE) &&
+         CopyFileA(ProgramPath("stand_in_poller.exe").c_str(), programFolder_->File("lotwise.exe").c_str(), FALSE) &&
+         StartProgram(manager);
+}
+
+bool ManagerSession::StartProgram(const std::string& manager) {
+  if (!process_.Start(manager, "", currentDir_.Path())) return false;
   window_ = ui::WaitForWindow(kManagerCaption);
   return window_ != nullptr;
 }

@@ -35,6 +35,10 @@ class ManagerSession {
 
   // Starts the manager and waits for its main window.
   bool Start();
+  // The same with a copy of the manager in a folder of its own (name + "-program") and the
+  // stand-in poller beside it as lotwise.exe: each launch is recorded in "launch.txt" of the
+  // folder it was started in.
+  bool StartBesideStandInPoller();
   // Done, then waits for the program to end.
   bool Close();
   HWND Window() const { return window_; }
@@ -60,8 +64,12 @@ class ManagerSession {
   std::unique_ptr<ScopedRegistryKey> settings_;
   ScratchFolder folder_;
   ScratchFolder currentDir_;
+  std::unique_ptr<ScratchFolder> programFolder_;
   ChildProcess process_;
   HWND window_ = nullptr;
+
+  bool StartProgram(const std::string& manager);
+  std::string name_;
 };
 
 // Splits text at its line ends (CR LF or LF); a last line without one is kept.

@@ -31,11 +31,6 @@ const char kOnePass[] =
     "Closed temphtml.html\r\n"
     "Closed lotwise2.ini\r\n";
 
-// Stand-in poller in the shared folder, recording how it was started.
-void PlaceStandInPoller(const ManagerSession& session) {
-  ASSERT_TRUE(CopyFileA(ProgramPath("stand_in_poller.exe").c_str(), session.FolderFile("lotwise.exe").c_str(), FALSE));
-}
-
 std::vector<std::string> WaitForLaunches(const ManagerSession& session, size_t lines) {
   std::vector<std::string> seen;
   WaitUntil([&] {
@@ -89,8 +84,7 @@ TEST(ManagerWindow, EachTabShowsItsPageAndHidesTheOthers) {
 
 TEST(ManagerWindow, SearchNowAndReConfigureStartThePollerInTheFolder) {
   ManagerSession session("launch");
-  PlaceStandInPoller(session);
-  ASSERT_TRUE(session.Start()) << ui::DescribeScreen();
+  ASSERT_TRUE(session.StartBesideStandInPoller()) << ui::DescribeScreen();
   HWND window = session.Window();
 
   ui::Click(window, kSearchNow);
@@ -110,12 +104,32 @@ TEST(ManagerWindow, SearchNowAndReConfigureStartThePollerInTheFolder) {
   EXPECT_TRUE(session.Close());
 }
 
+TEST(ManagerWindow, SearchNowRunsThePollerBesideTheManagerNotOnePlantedInTheFolder) {
+  ManagerSession session("planted");
+  session.WriteList("");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "0");
+  // Anyone who can write the shared folder could put a program of that name there.
+  ASSERT_TRUE(CopyFileA(ProgramPath("stand_in_poller.exe").c_str(), session.FolderFile("lotwise.exe").c_str(), FALSE));
+  ASSERT_TRUE(session.Start()) << ui::DescribeScreen();
+
+  ui::Click(session.Window(), kSearchNow);
+  // The real poller's pass, made in the folder: its log there is whole.
+  std::string log;
+  EXPECT_TRUE(WaitUntil([&] {
+    log = ReadFileBytes(session.FolderFile("lotwise.txt"));
+    return log.find("Closed ") != std::string::npos;
+  })) << log;
+  EXPECT_EQ(log.rfind("Lotwise Version 2.8\r\n", 0), 0u) << log;
+  EXPECT_FALSE(FileExists(session.FolderFile("launch.txt"))) << "the planted program ran";
+  EXPECT_TRUE(session.Close());
+}
+
 TEST(ManagerWindow, PathsFollowTheFolderSettingAtEveryLoad) {
   ManagerSession session("paths");
   session.WriteList(kTwoSearches);
   ScratchFolder other("paths-other");
   WriteFileBytes(other.File("lotwise.txt"), kOnePass);
-  ASSERT_TRUE(session.Start()) << ui::DescribeScreen();
+  ASSERT_TRUE(session.StartBesideStandInPoller()) << ui::DescribeScreen();
   HWND window = session.Window();
   EXPECT_TRUE(ui::ListRows(window, kResultsList).empty());
   EXPECT_EQ(ui::Text(window, kLastSearchedDate), "Never");
@@ -127,7 +141,6 @@ TEST(ManagerWindow, PathsFollowTheFolderSettingAtEveryLoad) {
   EXPECT_EQ(ui::Text(window, kLastSearchedDate), "12/06/04 14:05:09");
 
   // Search Now then starts the poller in the new folder.
-  ASSERT_TRUE(CopyFileA(ProgramPath("stand_in_poller.exe").c_str(), other.File("lotwise.exe").c_str(), FALSE));
   session.ShowTab(0);
   ui::Click(window, kSearchNow);
   std::vector<std::string> launches;
