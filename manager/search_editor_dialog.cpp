@@ -5,6 +5,7 @@
 
 #include "common/search_list.h"
 #include "manager/core/search_rows.h"
+#include "manager/core/watched_address.h"
 #include "manager/manager_dialog.h"
 #include "manager/manager_ids.h"
 
@@ -69,6 +70,10 @@ void SearchEditorDialog::OnOk() {
   // Anything the file could not hold whole is refused; the editor stays open to fix it.
   if (const char* problem = InputProblemMessage(CheckSearchInput(fields))) {
     Ask(problem, "Error", MB_OK, nullptr);
+    return;
+  }
+  if (!IsWatchableAddress(fields.url)) {
+    Ask(kOnlyHttpMessage, "Error", MB_OK, nullptr);
     return;
   }
 

@@ -10,6 +10,7 @@
 #include "manager/core/result_rows.h"
 #include "manager/core/search_input.h"
 #include "manager/core/search_rows.h"
+#include "manager/core/watched_address.h"
 
 TEST(ManagerPaths, FolderOrDefaults) {
   ManagerPaths paths;
@@ -139,6 +140,14 @@ TEST(SearchInput, WhatMayBeStored) {
       EXPECT_EQ(back.price, c.fields.price);
     }
   }
+}
+
+TEST(WatchedAddress, OnlyHttpInAnyCase) {
+  for (const char* watched : {"http://search.rure.com/x?a=1", "HTTP://S.RURE.COM/", "Http://x", "http://"})
+    EXPECT_TRUE(IsWatchableAddress(watched)) << watched;
+  for (const char* refused : {"https://search.rure.com/x", "ftp://x/y", "search.rure.com/x", "http:/x", "http:x",
+                              " http://x", "httpx://x", "file:///C:/page.html", ""})
+    EXPECT_FALSE(IsWatchableAddress(refused)) << refused;
 }
 
 TEST(ResultRows, RowTextPaddingAndColour) {

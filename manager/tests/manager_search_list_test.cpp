@@ -329,6 +329,43 @@ TEST_F(SearchListPage, InputTheFileCannotHoldIsRefusedAndTheEditorStaysOpen) {
   EXPECT_TRUE(session_.Close());
 }
 
+TEST_F(SearchListPage, AddressesThePollerCannotWatchAreRefusedAndTheEditorStaysOpen) {
+  StartWith(kFiveSearches);
+  const char kRefusal[] = "Lotwise can only watch addresses that begin with http://";
+  ui::Click(window_, kAddSearch);
+  HWND editor = session_.WaitForEditor();
+  ASSERT_NE(editor, nullptr);
+  for (const char* address : {"https://search.rure.com/lens?q=nikon", "HTTPS://SEARCH.RURE.COM/lens",
+                              "ftp://search.rure.com/lens", "search.rure.com/lens"}) {
+    SCOPED_TRACE(address);
+    const Fields typed{"Lens", address, "0", "0", "1", "5"};
+    Fill(editor, typed);
+    ui::PostClick(editor, IDOK);
+    const ui::MessageBoxSeen box = ui::AnswerMessageBox("Error", IDOK);
+    EXPECT_EQ(box.text, kRefusal) << box.Describe();
+    EXPECT_EQ(Read(editor), typed);
+    EXPECT_EQ(session_.ListBytes(), kFiveSearches);
+  }
+  ui::Click(editor, IDCANCEL);
+  ASSERT_TRUE(EditorClosed());
+
+  // A change is refused before the question; the scheme's case does not matter.
+  editor = OpenEditorOn(1);
+  ASSERT_NE(editor, nullptr);
+  ui::SetText(editor, kEditorUrl, "https://search.rure.com/compass");
+  ui::PostClick(editor, IDOK);
+  EXPECT_EQ(ui::AnswerMessageBox("Error", IDOK).text, kRefusal);
+  EXPECT_EQ(ui::FindTopWindow("Modify"), nullptr);
+  EXPECT_EQ(ui::Text(editor, kEditorUrl), "https://search.rure.com/compass");
+  EXPECT_EQ(session_.ListBytes(), kFiveSearches);
+  ui::SetText(editor, kEditorUrl, "HTTP://search.rure.com/compass");
+  ui::PostClick(editor, IDOK);
+  EXPECT_NE(ui::AnswerMessageBox("Modify", IDYES).window, nullptr) << ui::DescribeScreen();
+  ASSERT_TRUE(EditorClosed());
+  EXPECT_EQ(Lines(session_.ListBytes())[1], "\"Brass compass\" HTTP://search.rure.com/compass 0 5 0 99");
+  EXPECT_TRUE(session_.Close());
+}
+
 TEST_F(SearchListPage, AnOldListIsConvertedOnFirstLoad) {
   WriteFileBytes(session_.FolderFile("lotwise.ini"),
                  "\"Old search\" http://search.rure.com/old 30 25.5\r\n"
