@@ -1,11 +1,15 @@
 // LotwiseSetup.exe under Wine: a silent install places the programs, the settings value and the
-// shortcuts; the installed manager starts a pass in the installed folder; a silent uninstall
-// stops a running poller and removes what the installer placed, keeping the user's searches.
+// shortcuts, and nothing else; the installed manager starts a pass in the installed folder;
+// watching starts when setup ends (/RUN, or the last page's box) and "Stop Lotwise" ends it;
+// setup stops a running poller before it copies; a silent uninstall stops a running poller and
+// removes what the installer placed, the user's searches (and virtual copies) only when asked.
 #include <windows.h>
+#include <aclapi.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "common/settings_store.h"
@@ -27,10 +31,11 @@ std::string ShellFolder(int csidl) {
   return path;
 }
 
-// A shortcut's target and working folder.
+// A shortcut's target, arguments and working folder.
 struct Shortcut {
   bool read = false;
   std::string target;
+  std::string arguments;
   std::string workingFolder;
 };
 
@@ -47,6 +52,8 @@ Shortcut ReadShortcut(const std::string& path) {
       char text[MAX_PATH] = {};
       link->GetPath(text, MAX_PATH, nullptr, 0);
       shortcut.target = text;
+      link->GetArguments(text, MAX_PATH);
+      shortcut.arguments = text;
       link->GetWorkingDirectory(text, MAX_PATH);
       shortcut.workingFolder = text;
       shortcut.read = true;
@@ -59,6 +66,91 @@ Shortcut ReadShortcut(const std::string& path) {
 
 bool SameFolder(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 
+std::string StartMenuShortcut(const char* name) {
+  return ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Lotwise\\" + name + ".lnk";
+}
+
+// The names in a folder, without "." and "..".
+std::set<std::string> FolderNames(const std::string& folder) {
+  std::set<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") names.insert(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+// What the local Users group may do to the settings key by its own access entries.
+ACCESS_MASK UsersAccessToSettingsKey() {
+  PACL acl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const std::string object = std::string("MACHINE\\") + kSettingsKeyPath;
+  if (GetNamedSecurityInfoA(object.c_str(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl,
+                            nullptr, &descriptor) != ERROR_SUCCESS)
+    return 0;
+  SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+  PSID users = nullptr;
+  AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 0, 0, 0, 0, 0, 0,
+                           &users);
+  ACCESS_MASK granted = 0;
+  for (DWORD i = 0; acl && users && i < acl->AceCount; ++i) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    if (!GetAce(acl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+    if (EqualSid(&ace->SidStart, users)) granted |= ace->Mask;
+  }
+  if (users) FreeSid(users);
+  LocalFree(descriptor);
+  return granted;
+}
+
+// A continuous poller holds the mutex "Lotwise" for as long as it runs.
+bool PollerRunning() {
+  HANDLE mark = OpenMutexA(SYNCHRONIZE, FALSE, "Lotwise");
+  if (!mark) return false;
+  CloseHandle(mark);
+  return true;
+}
+
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs = 20000) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start >= timeoutMs) return condition();
+    Sleep(100);
+  }
+  return true;
+}
+
+struct ButtonSearch {
+  const char* text;
+  HWND found;
+};
+
+BOOL CALLBACK MatchButton(HWND child, LPARAM data) {
+  auto* search = reinterpret_cast<ButtonSearch*>(data);
+  char className[32] = {};
+  GetClassNameA(child, className, sizeof className);
+  if (lstrcmpiA(className, "Button") != 0 || ui::WindowText(child) != search->text) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+// A button anywhere inside a window (the wizard's pages are dialogs of their own), by its text.
+HWND FindButton(HWND window, const char* text) {
+  ButtonSearch search{text, nullptr};
+  EnumChildWindows(window, MatchButton, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Opens a shortcut as a click in the Start menu does: through the shell.
+bool OpenShortcut(const std::string& path) {
+  return reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, nullptr, path.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+}
+
 class Installer : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { CoInitialize(nullptr); }
@@ -66,7 +158,8 @@ class Installer : public ::testing::Test {
   std::string setup_ = ProgramPath("LotwiseSetup.exe");
 
   void TearDown() override {
-    // Never leave an installation behind for other tests of this prefix.
+    // Never leave an installation or a poller behind for other tests of this prefix.
+    if (PollerRunning() && FileExists(Installed("lotwise.exe"))) RunProgram(Installed("lotwise.exe"), "-k");
     if (FileExists(Installed("uninstall.exe"))) {
       RunProgram(Installed("uninstall.exe"), "/S /REMOVEDATA _?=" + std::string(kInstallFolder), "", 90000);
       RemoveTree(kInstallFolder);
@@ -79,15 +172,25 @@ class Installer : public ::testing::Test {
 TEST_F(Installer, SilentInstallPlacesEverythingAndTheManagerRunsAPassThere) {
   ASSERT_EQ(RunProgram(setup_, "/S", "", 120000), 0);
 
-  for (const char* file : {"lotwise.exe", "LotwiseMgr.exe", "icon1.ico", "cash-register.wav", "uninstall.exe"})
-    EXPECT_TRUE(FileExists(Installed(file))) << file;
+  // Nothing else is shipped (no permission helper), and nothing opened the key to other users.
+  EXPECT_EQ(FolderNames(kInstallFolder),
+            (std::set<std::string>{"lotwise.exe", "LotwiseMgr.exe", "icon1.ico", "cash-register.wav", "uninstall.exe"}));
+  EXPECT_EQ(UsersAccessToSettingsKey() & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY | WRITE_DAC | WRITE_OWNER | DELETE |
+                                         GENERIC_WRITE | GENERIC_ALL),
+            0u);
+  // Without /RUN nothing starts.
+  EXPECT_FALSE(PollerRunning());
   // The poller's fixed sound path names the installed file.
   EXPECT_TRUE(FileExists("c:\\program files\\rure lotwise\\cash-register.wav"));
   EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "Folder").data, std::string(kInstallFolder) + '\0');
 
-  const Shortcut manager = ReadShortcut(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Lotwise\\Lotwise Manager.lnk");
+  const Shortcut manager = ReadShortcut(StartMenuShortcut("Lotwise Manager"));
   ASSERT_TRUE(manager.read);
   EXPECT_TRUE(SameFolder(manager.target, Installed("LotwiseMgr.exe"))) << manager.target;
+  const Shortcut stop = ReadShortcut(StartMenuShortcut("Stop Lotwise"));
+  ASSERT_TRUE(stop.read);
+  EXPECT_TRUE(SameFolder(stop.target, Installed("lotwise.exe"))) << stop.target;
+  EXPECT_EQ(stop.arguments, "-k");
   const Shortcut atLogon = ReadShortcut(ShellFolder(CSIDL_COMMON_STARTUP) + "\\Lotwise.lnk");
   ASSERT_TRUE(atLogon.read);
   EXPECT_TRUE(SameFolder(atLogon.target, Installed("lotwise.exe"))) << atLogon.target;
@@ -141,6 +244,93 @@ TEST_F(Installer, SilentUninstallStopsThePollerAndKeepsTheSearches) {
     EXPECT_FALSE(FileExists(Installed(file))) << file;
   EXPECT_TRUE(FileExists(Installed("lotwise2.ini"))) << "the user's searches stay";
   EXPECT_FALSE(QueryValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "Folder").exists);
-  EXPECT_FALSE(FileExists(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Lotwise\\Lotwise Manager.lnk"));
+  for (const char* name : {"Lotwise Manager", "Stop Lotwise", "Uninstall Lotwise"})
+    EXPECT_FALSE(FileExists(StartMenuShortcut(name))) << name;
   EXPECT_FALSE(FileExists(ShellFolder(CSIDL_COMMON_STARTUP) + "\\Lotwise.lnk"));
+}
+
+TEST_F(Installer, SilentInstallWithRunStartsWatchingAndStopLotwiseEndsIt) {
+  // An upgrade over a folder that already holds the user's searches.
+  RemoveTree(kInstallFolder);
+  ASSERT_TRUE(CreateDirectoryA(kInstallFolder, nullptr));
+  WriteFileBytes(Installed("lotwise2.ini"), "");
+  ASSERT_EQ(RunProgram(setup_, "/S /RUN", "", 120000), 0);
+
+  // A continuous poller, started through the Startup shortcut in the installed folder.
+  EXPECT_TRUE(WaitUntil(PollerRunning)) << ui::DescribeScreen();
+  EXPECT_TRUE(WaitUntil([] { return ReadFileBytes(Installed("lotwise.txt")).find("Closed ") != std::string::npos; }))
+      << ReadFileBytes(Installed("lotwise.txt"));
+
+  ASSERT_TRUE(OpenShortcut(StartMenuShortcut("Stop Lotwise")));
+  EXPECT_TRUE(WaitUntil([] { return !PollerRunning(); })) << "Stop Lotwise stops the poller";
+}
+
+TEST_F(Installer, TheLastPageStartsWatchingWithItsBoxTicked) {
+  RemoveTree(kInstallFolder);
+  ASSERT_TRUE(CreateDirectoryA(kInstallFolder, nullptr));
+  WriteFileBytes(Installed("lotwise2.ini"), "");
+  ChildProcess setup;
+  ASSERT_TRUE(setup.Start(setup_, ""));
+
+  // The installation runs by itself up to the last page, which offers the box. The wizard's
+  // caption carries the page's subtitle after "Rure Lotwise Setup".
+  HWND wizard = nullptr;
+  HWND box = nullptr;
+  WaitUntil([&] {
+    wizard = FindWindowA("#32770", nullptr);
+    while (wizard && ui::WindowText(wizard).rfind("Rure Lotwise Setup", 0) != 0)
+      wizard = FindWindowExA(nullptr, wizard, "#32770", nullptr);
+    box = wizard ? FindButton(wizard, "Start watching now") : nullptr;
+    return box != nullptr;
+  }, 60000);
+  ASSERT_NE(box, nullptr) << ui::DescribeScreen();
+  EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_FALSE(PollerRunning());
+
+  ui::PostClick(wizard, IDOK);  // Finish
+  EXPECT_TRUE(setup.Wait(30000));
+  EXPECT_TRUE(WaitUntil(PollerRunning)) << ui::DescribeScreen();
+}
+
+TEST_F(Installer, SetupOverARunningPollerStopsItBeforeCopying) {
+  ASSERT_EQ(RunProgram(setup_, "/S", "", 120000), 0);
+  WriteFileBytes(Installed("lotwise2.ini"), "");
+  ChildProcess poller;
+  ASSERT_TRUE(poller.Start(Installed("lotwise.exe"), "", kInstallFolder));
+  ASSERT_TRUE(WaitUntil(PollerRunning));
+
+  ASSERT_EQ(RunProgram(setup_, "/S", "", 120000), 0);
+  DWORD code = 1;
+  EXPECT_TRUE(poller.Wait(1000, &code)) << "setup stops the running poller";
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(ReadFileBytes(Installed("lotwise.exe")), ReadFileBytes(ProgramPath("lotwise.exe")));
+  EXPECT_TRUE(FileExists(Installed("lotwise2.ini")));
+}
+
+TEST_F(Installer, RemoveDataTakesTheSearchesAndTheUsersVirtualCopies) {
+  ASSERT_EQ(RunProgram(setup_, "/S", "", 120000), 0);
+  for (const char* file : {"lotwise2.ini", "lotwise.ini", "blockedauctions.ini"}) WriteFileBytes(Installed(file), "x");
+  // Where Windows keeps this user's copies of what their unelevated programs wrote; Wine
+  // virtualises nothing, so they are made here as Windows would have made them.
+  const std::string virtualStore = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\VirtualStore";
+  const std::string virtualFolder = virtualStore + "\\Program Files\\Rure Lotwise";
+  const std::string otherProduct = virtualStore + "\\Program Files\\Other Product";
+  for (const std::string& folder : {virtualStore, virtualStore + "\\Program Files", virtualFolder, otherProduct})
+    CreateDirectoryA(folder.c_str(), nullptr);
+  for (const char* file : {"lotwise2.ini", "blockedauctions.ini", "lotwise.txt"})
+    WriteFileBytes(virtualFolder + "\\" + file, "x");
+  WriteFileBytes(otherProduct + "\\settings.ini", "x");
+  const char* kVirtualKeys[] = {"Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\Rure Lotwise",
+                                "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\Rure Lotwise"};
+  for (const char* key : kVirtualKeys) ASSERT_TRUE(SetStringValue(HKEY_CURRENT_USER, key, "RunInterval", "5"));
+
+  EXPECT_EQ(RunProgram(Installed("uninstall.exe"), "/S /REMOVEDATA _?=" + std::string(kInstallFolder), "", 90000), 0);
+  for (const char* file : {"lotwise2.ini", "lotwise.ini", "blockedauctions.ini"})
+    EXPECT_FALSE(FileExists(Installed(file))) << file;
+  EXPECT_FALSE(FileExists(virtualFolder)) << virtualFolder;
+  for (const char* key : kVirtualKeys)
+    EXPECT_FALSE(QueryValue(HKEY_CURRENT_USER, key, "RunInterval").exists) << key;
+  // Only Lotwise's copies go.
+  EXPECT_TRUE(FileExists(otherProduct + "\\settings.ini"));
+  RemoveTree(otherProduct);
 }
