@@ -182,25 +182,30 @@ TEST_F(PollerPass, AlertDialogShowsTheItemInTheCornerAndViewNowOpensItsPage) {
   StandInBrowser browser;
   SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "1");
   SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "ItemHost", "items.example.test");
-  WriteList("\"brass compass\" http://127.0.0.1:9/x 0 1 30 25\n");
+  // The demo's first search on its sample page, as in the guide's other pictures: three bargains.
+  WriteFileBytes(folder_.File("watches.html"), ReadFileBytes(LOTWISE_TEST_DATA "\\pages\\raw_pocket_watches.html"));
+  WriteList("\"Pocket watches\" http://127.0.0.1:9/x 0 3 0 25\n");
   ChildProcess pass;
-  ASSERT_TRUE(pass.Start(poller_, "-t page.html", folder_.Path()));
+  ASSERT_TRUE(pass.Start(poller_, "-t watches.html", folder_.Path()));
 
   HWND alert = ui::WaitForWindow("Lotwise Alert V2.8");
   ASSERT_NE(alert, nullptr) << ui::DescribeScreen();
-  EXPECT_EQ(ui::Text(alert, 1009), "Brass ship compass");
-  EXPECT_EQ(ui::Text(alert, 1010), "1001");
-  EXPECT_EQ(ui::Text(alert, 1013), "19.50");
-  EXPECT_EQ(ui::Text(alert, 1015), "3");
+  EXPECT_EQ(ui::Text(alert, 1009), "Grandpa's silver pocket watch chain & fob");
+  EXPECT_EQ(ui::Text(alert, 1010), "1043398201");
+  EXPECT_EQ(ui::Text(alert, 1013), "9.99");
+  EXPECT_EQ(ui::Text(alert, 1015), "0");
   EXPECT_EQ(ui::Text(alert, 1017), "0");
-  EXPECT_EQ(ui::Text(alert, 1019), "0");
-  EXPECT_EQ(ui::Text(alert, 1021), "42");
+  EXPECT_EQ(ui::Text(alert, 1019), "1");
+  EXPECT_EQ(ui::Text(alert, 1021), "12");
   EXPECT_EQ(ui::Text(alert, 1026), "What would you like to do?");
   EXPECT_EQ(ui::Text(alert, 1), "View Now");
   EXPECT_EQ(ui::Text(alert, 2), "View Later");
   EXPECT_EQ(ui::Text(alert, 1025), "View Never");
   EXPECT_EQ(GetWindowLongA(alert, GWL_STYLE) & WS_SYSMENU, 0);
+  // A title's '&' is shown as itself, not as an underline under the next letter.
+  EXPECT_NE(GetWindowLongA(GetDlgItem(alert, 1009), GWL_STYLE) & SS_NOPREFIX, 0);
   CreateDirectoryA("screens", nullptr);
+  Sleep(500);  // let the dialog paint
   SaveScreenshot("screens\\alert_dialog.bmp");  // for the user's guide (tools/screenshots.sh)
 
   RECT work{}, client{}, window{};
@@ -213,13 +218,21 @@ TEST_F(PollerPass, AlertDialogShowsTheItemInTheCornerAndViewNowOpensItsPage) {
   // The alert line is on disk while the dialog waits.
   std::vector<std::string> body = Body();
   ASSERT_GE(body.size(), 4u);
-  EXPECT_EQ(body.back(), "RURE LOTWISE ALERT: TargetMinutes:90 CurrentMinutes:42 TargetPrice:25.00 CurrentPrice:19.50 --");
+  EXPECT_EQ(body.back(), "RURE LOTWISE ALERT: TargetMinutes:180 CurrentMinutes:72 TargetPrice:25.00 CurrentPrice:9.99 --");
 
   ui::Click(alert, IDOK);
+  ASSERT_TRUE(ui::WaitForWindowGone("Lotwise Alert V2.8", 5000));
   std::vector<std::string> opened = browser.Opened();
   ASSERT_EQ(opened.size(), 1u);
   // winebrowser hands the address on as given, host lower-cased.
-  EXPECT_EQ(opened[0], "http://items.example.test/ws/rUreISAPI.dll?MfcISAPICommand=ViewItem&item=1001");
+  EXPECT_EQ(opened[0], "http://items.example.test/ws/rUreISAPI.dll?MfcISAPICommand=ViewItem&item=1043398201");
+  // The page's two other bargains follow; View Later lets the pass end.
+  for (int next = 0; next < 2; ++next) {
+    alert = ui::WaitForWindow("Lotwise Alert V2.8");
+    ASSERT_NE(alert, nullptr) << ui::DescribeScreen();
+    ui::Click(alert, IDCANCEL);
+    ASSERT_TRUE(ui::WaitForWindowGone("Lotwise Alert V2.8", 5000));
+  }
   DWORD code = 1;
   ASSERT_TRUE(pass.Wait(15000, &code)) << ui::DescribeScreen();
   EXPECT_EQ(code, 0u);

@@ -91,6 +91,7 @@ bool KeyExists(const char* path) {
 TEST_F(SettingsDialog, IsLaidOutAsItsTemplate) {
   Open();
   CreateDirectoryA("screens", nullptr);
+  Sleep(500);  // let the dialog paint
   SaveScreenshot("screens\\settings_dialog.bmp");  // for the user's guide (tools/screenshots.sh)
   EXPECT_EQ(ui::WindowText(dialog_), kCaption);
   EXPECT_EQ(GetWindow(dialog_, GW_OWNER), nullptr) << "the dialog has no owner";
