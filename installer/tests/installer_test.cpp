@@ -115,15 +115,7 @@ bool PollerRunning() {
   return true;
 }
 
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs = 20000) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start >= timeoutMs) return condition();
-    Sleep(100);
-  }
-  return true;
-}
+constexpr DWORD kProgramWaitMs = 20000;
 
 struct ButtonSearch {
   const char* text;
@@ -257,12 +249,13 @@ TEST_F(Installer, SilentInstallWithRunStartsWatchingAndStopLotwiseEndsIt) {
   ASSERT_EQ(RunProgram(setup_, "/S /RUN", "", 120000), 0);
 
   // A continuous poller, started through the Startup shortcut in the installed folder.
-  EXPECT_TRUE(WaitUntil(PollerRunning)) << ui::DescribeScreen();
-  EXPECT_TRUE(WaitUntil([] { return ReadFileBytes(Installed("lotwise.txt")).find("Closed ") != std::string::npos; }))
+  EXPECT_TRUE(WaitUntil(PollerRunning, kProgramWaitMs)) << ui::DescribeScreen();
+  EXPECT_TRUE(WaitUntil([] { return ReadFileBytes(Installed("lotwise.txt")).find("Closed ") != std::string::npos; },
+                        kProgramWaitMs))
       << ReadFileBytes(Installed("lotwise.txt"));
 
   ASSERT_TRUE(OpenShortcut(StartMenuShortcut("Stop Lotwise")));
-  EXPECT_TRUE(WaitUntil([] { return !PollerRunning(); })) << "Stop Lotwise stops the poller";
+  EXPECT_TRUE(WaitUntil([] { return !PollerRunning(); }, kProgramWaitMs)) << "Stop Lotwise stops the poller";
 }
 
 TEST_F(Installer, TheLastPageStartsWatchingWithItsBoxTicked) {
@@ -289,7 +282,7 @@ TEST_F(Installer, TheLastPageStartsWatchingWithItsBoxTicked) {
 
   ui::PostClick(wizard, IDOK);  // Finish
   EXPECT_TRUE(setup.Wait(30000));
-  EXPECT_TRUE(WaitUntil(PollerRunning)) << ui::DescribeScreen();
+  EXPECT_TRUE(WaitUntil(PollerRunning, kProgramWaitMs)) << ui::DescribeScreen();
 }
 
 TEST_F(Installer, SetupOverARunningPollerStopsItBeforeCopying) {
@@ -297,7 +290,7 @@ TEST_F(Installer, SetupOverARunningPollerStopsItBeforeCopying) {
   WriteFileBytes(Installed("lotwise2.ini"), "");
   ChildProcess poller;
   ASSERT_TRUE(poller.Start(Installed("lotwise.exe"), "", kInstallFolder));
-  ASSERT_TRUE(WaitUntil(PollerRunning));
+  ASSERT_TRUE(WaitUntil(PollerRunning, kProgramWaitMs));
 
   ASSERT_EQ(RunProgram(setup_, "/S", "", 120000), 0);
   DWORD code = 1;

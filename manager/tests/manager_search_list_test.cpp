@@ -67,6 +67,18 @@ class SearchListPage : public ::testing::Test {
     ui::Click(window_, kModifySearch);
     return session_.WaitForEditor();
   }
+  // Save with these fields shows the message (OK only); the editor stays open with what the user
+  // typed, and the file of five searches is untouched.
+  void ExpectSaveRefused(HWND editor, const Fields& fields, const std::string& message) {
+    Fill(editor, fields);
+    ui::PostClick(editor, IDOK);
+    const ui::MessageBoxSeen box = ui::AnswerMessageBox("Error", IDOK);
+    EXPECT_EQ(box.text, message) << box.Describe();
+    EXPECT_EQ(box.buttons.size(), 1u) << box.Describe();
+    EXPECT_EQ(Read(editor), fields);
+    EXPECT_FALSE(ui::IsEnabled(window_, IDOK));
+    EXPECT_EQ(session_.ListBytes(), kFiveSearches);
+  }
   bool EditorClosed() const {
     return ui::WaitForWindowGone(kEditorCaption) && WaitUntil([&] { return ui::IsEnabled(window_, IDOK); });
   }
@@ -302,15 +314,7 @@ TEST_F(SearchListPage, InputTheFileCannotHoldIsRefusedAndTheEditorStaysOpen) {
   ASSERT_NE(editor, nullptr);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Fill(editor, c.fields);
-    ui::PostClick(editor, IDOK);
-    const ui::MessageBoxSeen box = ui::AnswerMessageBox("Error", IDOK);
-    EXPECT_EQ(box.text, c.message) << box.Describe();
-    ASSERT_EQ(box.buttons.size(), 1u) << box.Describe();
-    // Still open, with what the user typed, and the file untouched.
-    EXPECT_EQ(Read(editor), c.fields);
-    EXPECT_FALSE(ui::IsEnabled(window_, IDOK));
-    EXPECT_EQ(session_.ListBytes(), kFiveSearches);
+    ExpectSaveRefused(editor, c.fields, c.message);
   }
   ui::Click(editor, IDCANCEL);
   ASSERT_TRUE(EditorClosed());
@@ -338,13 +342,7 @@ TEST_F(SearchListPage, AddressesThePollerCannotWatchAreRefusedAndTheEditorStaysO
   for (const char* address : {"https://search.rure.com/lens?q=nikon", "HTTPS://SEARCH.RURE.COM/lens",
                               "ftp://search.rure.com/lens", "search.rure.com/lens"}) {
     SCOPED_TRACE(address);
-    const Fields typed{"Lens", address, "0", "0", "1", "5"};
-    Fill(editor, typed);
-    ui::PostClick(editor, IDOK);
-    const ui::MessageBoxSeen box = ui::AnswerMessageBox("Error", IDOK);
-    EXPECT_EQ(box.text, kRefusal) << box.Describe();
-    EXPECT_EQ(Read(editor), typed);
-    EXPECT_EQ(session_.ListBytes(), kFiveSearches);
+    ExpectSaveRefused(editor, {"Lens", address, "0", "0", "1", "5"}, kRefusal);
   }
   ui::Click(editor, IDCANCEL);
   ASSERT_TRUE(EditorClosed());

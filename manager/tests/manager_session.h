@@ -75,15 +75,4 @@ class ManagerSession {
 // Splits text at its line ends (CR LF or LF); a last line without one is kept.
 std::vector<std::string> Lines(const std::string& text);
 
-// Waits until condition() holds, up to timeoutMs; its last answer.
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs = 10000) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start >= timeoutMs) return condition();
-    Sleep(25);
-  }
-  return true;
-}
-
 }  // namespace testing_support

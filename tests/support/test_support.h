@@ -13,6 +13,17 @@ namespace testing_support {
 std::string BinDir();
 std::string ProgramPath(const char* exeName);  // BinDir() + "\\" + exeName
 
+// Waits until condition() holds, up to timeoutMs; its last answer.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs = 10000) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start >= timeoutMs) return condition();
+    Sleep(25);
+  }
+  return true;
+}
+
 // A started program. Its destructor ends it if it still runs, so a test that fails halfway
 // never leaves a dialog behind for the next one.
 class ChildProcess {
