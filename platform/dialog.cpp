@@ -53,13 +53,13 @@ bool Dialog::OnCommand(int, int, HWND) { return false; }
 bool Dialog::OnNotify(const NMHDR&, LRESULT&) { return false; }
 bool Dialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
 
+Dialog::CreationScope::CreationScope(Dialog* dialog) : outer_(creating) { creating = dialog; }
+Dialog::CreationScope::~CreationScope() { creating = outer_; }
+
 HWND Dialog::CreateFromTemplate(HWND owner) {
-  Dialog* outer = creating;
-  creating = this;
-  HWND window = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner, Procedure,
-                                   reinterpret_cast<LPARAM>(this));
-  creating = outer;
-  return window;
+  CreationScope scope(this);
+  return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner, Procedure,
+                            reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -173,6 +173,13 @@ void ModalDialog::End(INT_PTR result) {
   running_ = false;
   // End may be called from a message sent by another thread: wake the loop in GetMessage.
   if (Handle()) PostMessageA(Handle(), WM_NULL, 0, 0);
+}
+
+INT_PTR BoxDialog::Run(HWND owner, DLGPROC procedure) {
+  // The scope lasts the whole run: DialogBoxParam creates the window and runs its loop in one.
+  CreationScope scope(this);
+  return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(TemplateId()), owner, procedure,
+                         reinterpret_cast<LPARAM>(this));
 }
 
 bool ModelessDialog::Create(HWND owner) {

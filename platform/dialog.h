@@ -1,5 +1,5 @@
 // Dialog windows from templates: a base that routes messages to member functions, with
-// modal runs (ModalDialog) and modeless windows (ModelessDialog).
+// modal runs (ModalDialog, BoxDialog) and modeless windows (ModelessDialog).
 #pragma once
 #include <windows.h>
 
@@ -15,6 +15,10 @@ class Dialog {
   virtual ~Dialog();
   Dialog(const Dialog&) = delete;
   Dialog& operator=(const Dialog&) = delete;
+
+  // The procedure every dialog of this layer runs on. A named procedure of a caller's own
+  // (BoxDialog) forwards each message here.
+  static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   HWND Handle() const { return window_; }
   int TemplateId() const { return templateId_; }
@@ -44,8 +48,20 @@ class Dialog {
   // Creates the window from the template (invisible templates stay hidden); null on failure.
   HWND CreateFromTemplate(HWND owner);
 
+  // The dialog whose window is being made on this thread, so that messages sent before
+  // WM_INITDIALOG find it. Restores the one before it when it goes.
+  class CreationScope {
+   public:
+    explicit CreationScope(Dialog* dialog);
+    ~CreationScope();
+    CreationScope(const CreationScope&) = delete;
+    CreationScope& operator=(const CreationScope&) = delete;
+
+   private:
+    Dialog* outer_;
+  };
+
  private:
-  static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
   OwnerDrawnListBox* BoundList(UINT id) const;
 
@@ -69,6 +85,21 @@ class ModalDialog : public Dialog {
  private:
   bool running_ = false;
   INT_PTR result_ = 0;
+};
+
+// A modal dialog run by the system's own loop (DialogBoxParam), for dialogs whose procedure
+// must be a named function: that procedure forwards every message to Dialog::Procedure. Keys
+// of open modeless dialogs are not routed during the run, which suits a program without them.
+class BoxDialog : public Dialog {
+ public:
+  using Dialog::Dialog;
+  // Returns End's result, or -1 when the window cannot be created.
+  INT_PTR Run(HWND owner, DLGPROC procedure);
+  void End(INT_PTR result) { EndDialog(Handle(), result); }
+
+ protected:
+  void OnOk() override { End(IDOK); }
+  void OnCancel() override { End(IDCANCEL); }
 };
 
 class ModelessDialog : public Dialog {

@@ -11,13 +11,10 @@
 #include "common/settings_store.h"
 #include "poller/dialogs/alert_ids.h"
 #include "poller/dialogs/dialog_ids.h"
+#include "platform/dialog.h"
 #include "poller/engine/blocked_auctions.h"
 
 namespace {
-
-constexpr char kItemProperty[] = "LotwiseAlertItem";
-
-const AuctionItem* ItemOf(HWND dialog) { return static_cast<const AuctionItem*>(GetPropA(dialog, kItemProperty)); }
 
 void MoveToCorner(HWND dialog) {
   RECT work{};
@@ -28,23 +25,46 @@ void MoveToCorner(HWND dialog) {
                SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void SetNumber(HWND dialog, int id, int value) { SetDlgItemTextA(dialog, id, std::to_string(value).c_str()); }
+class AlertDialog : public BoxDialog {
+ public:
+  explicit AlertDialog(const AuctionItem& item) : BoxDialog(kAlertDialogId), item_(item) {}
 
-void Fill(HWND dialog, const AuctionItem& item) {
-  SetDlgItemTextA(dialog, kAlertDescription, item.description);
-  SetDlgItemTextA(dialog, kAlertId, item.id);
-  SetDlgItemTextA(dialog, kAlertPrice, item.price);
-  SetNumber(dialog, kAlertBids, item.bids);
-  SetNumber(dialog, kAlertDays, item.days);
-  SetNumber(dialog, kAlertHours, item.hours);
-  SetNumber(dialog, kAlertMinutes, item.minutes);
-}
+ protected:
+  bool OnInit() override {
+    MoveToCorner(Handle());
+    SetItemText(kAlertDescription, item_.description);
+    SetItemText(kAlertId, item_.id);
+    SetItemText(kAlertPrice, item_.price);
+    SetNumber(kAlertBids, item_.bids);
+    SetNumber(kAlertDays, item_.days);
+    SetNumber(kAlertHours, item_.hours);
+    SetNumber(kAlertMinutes, item_.minutes);
+    return false;  // the focus stays where the user has it
+  }
+
+  bool OnCommand(int id, int code, HWND) override {
+    if (id != kAlertViewNever || code != BN_CLICKED) return false;
+    BlockItem(item_.id, static_cast<long long>(std::time(nullptr)));
+    End(kAlertViewNever);
+    return true;
+  }
+
+  void OnOk() override {
+    OpenItemPage(item_);
+    End(IDOK);
+  }
+
+ private:
+  void SetNumber(int id, int value) { SetItemText(id, std::to_string(value).c_str()); }
+
+  const AuctionItem& item_;
+};
 
 }  // namespace
 
 INT_PTR ShowAlertDialog(const AuctionItem& item) {
-  return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kAlertDialogId), nullptr, AlertDialogProc,
-                         reinterpret_cast<LPARAM>(&item));
+  AlertDialog dialog(item);
+  return dialog.Run(nullptr, AlertDialogProc);
 }
 
 void OpenItemPage(const AuctionItem& item) {
@@ -52,40 +72,8 @@ void OpenItemPage(const AuctionItem& item) {
   ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+// A choice that throws leaves the dialog open, so the user can choose again: the platform's
+// procedure lets nothing unwind into user32.
 INT_PTR CALLBACK AlertDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    switch (message) {
-      case WM_INITDIALOG: {
-        SetPropA(dialog, kItemProperty, reinterpret_cast<HANDLE>(lParam));
-        MoveToCorner(dialog);
-        if (const AuctionItem* item = ItemOf(dialog)) Fill(dialog, *item);
-        return FALSE;  // the focus stays where the user has it
-      }
-      case WM_COMMAND: {
-        const AuctionItem* item = ItemOf(dialog);
-        switch (LOWORD(wParam)) {
-          case IDOK:
-            if (item) OpenItemPage(*item);
-            EndDialog(dialog, IDOK);
-            return TRUE;
-          case IDCANCEL:
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-          case kAlertViewNever:
-            if (item) BlockItem(item->id, static_cast<long long>(std::time(nullptr)));
-            EndDialog(dialog, kAlertViewNever);
-            return TRUE;
-        }
-        return FALSE;
-      }
-      case WM_NOTIFY:
-        return TRUE;
-      case WM_DESTROY:
-        RemovePropA(dialog, kItemProperty);
-        return FALSE;
-    }
-  } catch (...) {
-    // Nothing may unwind into user32. The dialog stays open, so the user can choose again.
-  }
-  return FALSE;
+  return Dialog::Procedure(dialog, message, wParam, lParam);
 }

@@ -8,7 +8,7 @@
 // 1025), or -1 when it could not be created.
 INT_PTR ShowAlertDialog(const AuctionItem& item);
 
-// The dialog procedure; the creation parameter is the AuctionItem to show.
+// The dialog procedure, run by ShowAlertDialog (it forwards to the dialog's object).
 INT_PTR CALLBACK AlertDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Opens the item's page on the auction site in the default browser.

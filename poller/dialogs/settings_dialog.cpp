@@ -7,7 +7,9 @@
 #include <string>
 
 #include "common/settings_store.h"
+#include "platform/dialog.h"
 #include "platform/registry_key.h"
+#include "poller/dialogs/dialog_ids.h"
 #include "poller/dialogs/settings_ids.h"
 
 namespace {
@@ -23,17 +25,6 @@ constexpr const char kSetError[] = "Error setting registry value";
 constexpr const char kGetError[] = "Error getting registry value";
 
 void ShowError(const char* text) { MessageBoxA(nullptr, text, "Error", MB_OK); }
-
-bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-
-// Both visible boxes start checked whatever is stored; only the interval is read back.
-void InitSettingsDialog(HWND dialog) {
-  CheckDlgButton(dialog, kSettingsPopupMessages, BST_CHECKED);
-  CheckDlgButton(dialog, kSettingsBrowserButton, BST_CHECKED);
-  char interval[16];
-  std::snprintf(interval, sizeof interval, "%d", ReadRunInterval());
-  SetDlgItemTextA(dialog, kSettingsRunInterval, interval);
-}
 
 // A text value without its NUL, as the browser reads its button values.
 bool SetText(RegistryKey& key, const char* name, const char* text) {
@@ -64,21 +55,49 @@ bool RegisterBrowserButton() {
   return registered;
 }
 
+class SettingsDialog : public BoxDialog {
+ public:
+  SettingsDialog() : BoxDialog(kSettingsDialogId) {}
+
+ protected:
+  // Both visible boxes start checked whatever is stored; only the interval is read back.
+  bool OnInit() override {
+    CheckDlgButton(Handle(), kSettingsPopupMessages, BST_CHECKED);
+    CheckDlgButton(Handle(), kSettingsBrowserButton, BST_CHECKED);
+    SetItemText(kSettingsRunInterval, std::to_string(ReadRunInterval()).c_str());
+    return false;
+  }
+
+  bool OnCommand(int id, int, HWND) override {
+    if (id != kSettingsSave) return false;
+    Save();
+    return true;
+  }
+
+  // Cancel, Enter (Cancel is the default button), Escape and the close box come as IDCANCEL;
+  // there is no OK button, and an IDOK from elsewhere does nothing.
+  void OnOk() override {}
+
+ private:
+  bool IsChecked(int id) const { return IsDlgButtonChecked(Handle(), id) == BST_CHECKED; }
+  void Save();
+};
+
 // Writes the settings in their fixed order and stops at the first failure, keeping what was
 // written; the dialog closes only when everything asked for is done.
-void SaveSettings(HWND dialog) {
+void SettingsDialog::Save() {
   SettingsWriter writer;
   if (!writer.Open()) {
     ShowError(kSetError);
     return;
   }
   char interval[kTextSize] = {};
-  GetDlgItemTextA(dialog, kSettingsRunInterval, interval, kTextSize);
+  GetDlgItemTextA(Handle(), kSettingsRunInterval, interval, kTextSize);
   char email[kEmailAddressSize] = {};  // stored whole: the text, its NUL, then zeros
-  GetDlgItemTextA(dialog, kSettingsEmailAddress, email, kEmailAddressSize);
+  GetDlgItemTextA(Handle(), kSettingsEmailAddress, email, kEmailAddressSize);
   if (!writer.WriteRunInterval(interval) || !writer.WriteEmailAddress(email) ||
-      !writer.WritePopupMessages(IsChecked(dialog, kSettingsPopupMessages)) ||
-      !writer.WriteEmailMessages(IsChecked(dialog, kSettingsEmailMessages))) {
+      !writer.WritePopupMessages(IsChecked(kSettingsPopupMessages)) ||
+      !writer.WriteEmailMessages(IsChecked(kSettingsEmailMessages))) {
     writer.Close();
     ShowError(kSetError);
     return;
@@ -88,32 +107,18 @@ void SaveSettings(HWND dialog) {
   writer.Close();
   if (!folderRead) ShowError(kGetError);
 
-  if (!IsChecked(dialog, kSettingsBrowserButton) || RegisterBrowserButton()) EndDialog(dialog, kSettingsSave);
+  if (!IsChecked(kSettingsBrowserButton) || RegisterBrowserButton()) End(kSettingsSave);
 }
 
 }  // namespace
 
-INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  try {
-    switch (message) {
-      case WM_INITDIALOG:
-        InitSettingsDialog(dialog);
-        return FALSE;
-      case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-          case IDCANCEL:  // Cancel, Enter (the default button), Escape and the close box
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-          case kSettingsSave:
-            SaveSettings(dialog);
-            return TRUE;
-        }
-        return FALSE;
-      case WM_NOTIFY:
-        return TRUE;
-    }
-  } catch (...) {
-    // Nothing may unwind into user32; the dialog simply stays as it is.
-  }
-  return FALSE;
+INT_PTR ShowSettingsDialog() {
+  SettingsDialog dialog;
+  return dialog.Run(nullptr, SettingsDialogProc);
+}
+
+// Nothing may unwind into user32: the platform's procedure catches it and the dialog simply
+// stays as it is.
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  return Dialog::Procedure(dialog, message, wParam, lParam);
 }

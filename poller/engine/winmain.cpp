@@ -3,20 +3,19 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "poller/dialogs/dialog_ids.h"
 #include "poller/dialogs/settings_dialog.h"
 #include "poller/engine/command_line.h"
 #include "poller/engine/instance_control.h"
 #include "poller/engine/run_poller.h"
 #include "poller/fetch/update_check.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   InitCommonControls();
   const StartupSettings settings = ParseCommandLine(commandLine);
 
   switch (settings.mode) {
     case PollerMode::Settings:
-      if (DialogBoxParamA(instance, MAKEINTRESOURCEA(kSettingsDialogId), nullptr, SettingsDialogProc, 0) == -1)
+      if (ShowSettingsDialog() == -1)
         MessageBoxA(nullptr, "Failure in creating main dialog window", "Error", MB_OK);
       return 0;
     case PollerMode::UpdateCheck:
