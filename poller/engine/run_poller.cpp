@@ -13,8 +13,8 @@
 #include "common/pass_log.h"
 #include "common/search_list.h"
 #include "common/settings_store.h"
-#include "common/text_scan.h"
 #include "poller/dialogs/alert_dialog.h"
+#include "poller/engine/bargain_rule.h"
 #include "poller/engine/blocked_auctions.h"
 #include "poller/engine/held_messages.h"
 #include "poller/engine/instance_control.h"
@@ -179,11 +179,9 @@ PollingLoop::SearchEnd PollingLoop::RunSearch(const SavedSearch& search) {
 
 PollingLoop::SearchEnd PollingLoop::CheckItem(const SavedSearch& search, const AuctionItem& item) {
   float price = 0;
-  // A price that is not a number cannot be compared: such an item is no bargain.
-  if (!TextScan(item.price).Float(price)) return SearchEnd::Done;
   const int itemMinutes = ItemMinutes(item);
-  if (price > search.price) return SearchEnd::Done;
-  if (itemMinutes > search.TriggerMinutes()) return SearchEnd::Done;
+  if (!IsBargain(item.price, itemMinutes, search.price, search.TriggerMinutes(), price)) return SearchEnd::Done;
+  // Asked only of bargains: its pruning and its "no blockfile" line follow from that order.
   if (IsBlocked(item.id, log_, static_cast<long long>(std::time(nullptr)))) return SearchEnd::Done;
 
   WriteAlertLine(log_, search.TriggerMinutes(), itemMinutes, search.price, price);
