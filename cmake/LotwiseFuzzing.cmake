@@ -56,7 +56,7 @@ function(lotwise_fuzzer name)
     COMMAND ${name} -max_total_time=${F_TIME} ${options} -artifact_prefix=${run_dir}/ ${corpus}
     WORKING_DIRECTORY ${run_dir})
   math(EXPR limit "${F_TIME} * 2 + 60")
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${limit})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${limit} LABELS fuzz)
 
   # Given files instead of folders, libFuzzer runs each once and stops at the first failure.
   file(GLOB kept CONFIGURE_DEPENDS ${regressions}/*)
@@ -64,6 +64,6 @@ function(lotwise_fuzzer name)
     set(regression_dir ${CMAKE_BINARY_DIR}/testrun/${name}_regressions)
     file(MAKE_DIRECTORY ${regression_dir})
     add_test(NAME ${name}_regressions COMMAND ${name} ${options} ${kept} WORKING_DIRECTORY ${regression_dir})
-    set_tests_properties(${name}_regressions PROPERTIES TIMEOUT 120)
+    set_tests_properties(${name}_regressions PROPERTIES TIMEOUT 120 LABELS fuzz)
   endif()
 endfunction()

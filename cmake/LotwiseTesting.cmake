@@ -5,6 +5,10 @@
 # lotwise_wine_test(NAME SOURCES... LIBS ... [FIXTURES fixture...]): a Windows test program that
 #   drives the real lotwise.exe / LotwiseMgr.exe. Each test gets a working folder of its own.
 # Every test has a time limit, so a dialog nobody answers can never hang the run.
+#
+# Labels (ctest -L): unit (native tests, seconds, no Wine), wine (runs under Wine), fuzz (timed
+# libFuzzer runs), site (needs the fixture site), disk (mounts small file systems).
+# tools/test.sh --fast builds the native tree only and runs the unit label.
 # lotwise_fuzzer(...) (cmake/LotwiseFuzzing.cmake): a libFuzzer target run as a timed test.
 
 include(${CMAKE_CURRENT_LIST_DIR}/../tests/fixture_site/FixtureSite.cmake)
@@ -18,7 +22,9 @@ function(_lotwise_test_props name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${LOTWISE_TEST_TIMEOUT})
   if(LOTWISE_WINDOWS)
     # One Wine prefix holds the registry and the named kernel objects: Wine tests run one at a time.
-    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK wineprefix)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK wineprefix LABELS wine)
+  else()
+    set_tests_properties(${name} PROPERTIES LABELS unit)
   endif()
 endfunction()
 

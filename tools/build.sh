@@ -2,25 +2,28 @@
 # Configures and builds: build/native (portable core, clang with AddressSanitizer and UBSan,
 # fuzzers) and the Windows programs with their tests in the tree that tools/win-arch.sh chooses
 # (build/win for x86, build/win64 for x64). The i686 programs are always built in build/win.
+#   build.sh --native   the native tree alone
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOTWISE_BUILD:-$root/build}
-. "$root/tools/win-arch.sh"
-lotwise_choose_win_arch "$root"
 
 cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DLOTWISE_I686_BIN="$build/win/bin" >/dev/null
 cmake --build "$build/native"
+[ "${1:-}" = --native ] && exit 0
+
+. "$root/tools/win-arch.sh"
+lotwise_choose_win_arch "$root"
 if [ "$LOTWISE_WIN_ARCH" = x64 ]; then
   cmake -S "$root" -B "$build/win64" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$LOTWISE_WIN_TOOLCHAIN" >/dev/null
+        -DLOTWISE_BENCHMARKS=OFF -DCMAKE_TOOLCHAIN_FILE="$LOTWISE_WIN_TOOLCHAIN" >/dev/null
   cmake --build "$build/win64"
   # The shipped programs still build warning-free; their tests cannot run here.
   cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
   cmake --build "$build/win" --target lotwise LotwiseMgr installer
 else
-  cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON \
+  cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DLOTWISE_BENCHMARKS=OFF \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
   cmake --build "$build/win"
 fi

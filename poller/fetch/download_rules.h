@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-constexpr size_t kPieceBufferSize = 1024;  // the copy buffer
-constexpr size_t kMaxPieceLength = 1022;   // each read asks for 1023 characters with the NUL
-constexpr size_t kReadAheadSize = 4096;    // the internet layer's read-ahead block
+constexpr size_t kPieceBufferSize = 1024;        // the copy buffer
+constexpr size_t kMaxPieceLength = 1022;         // each read asks for 1023 characters with the NUL
+constexpr size_t kDownloadReadAheadSize = 4096;  // the internet layer's read-ahead block
 
 // The status code as the internet layer gives it, as text: one to three digits, nothing else.
 bool ParseStatusCode(std::string_view text, int* status);
@@ -35,7 +35,7 @@ class BodyPieces {
 
  private:
   Source source_;
-  char block_[kReadAheadSize];
+  char block_[kDownloadReadAheadSize];
   size_t position_ = 0;
   size_t filled_ = 0;
   bool ended_ = false;

@@ -7,7 +7,7 @@
 #include "poller/parse/auction_item.h"
 
 constexpr int kWorkingLineSize = 1024;
-constexpr std::size_t kReadAheadSize = 1 << 14;
+constexpr std::size_t kPageReadAheadSize = 1 << 14;
 
 // The page stream and the working line, shared by the normaliser, the locator and the parser.
 struct ResultPage {
@@ -21,7 +21,7 @@ struct ResultPage {
     std::size_t begin = 0;
     std::size_t end = 0;
     bool ended = false;  // a piece read has met the end of the stream
-    char bytes[kReadAheadSize];
+    char bytes[kPageReadAheadSize];
   } readAhead;
 };
 

@@ -53,7 +53,7 @@ void CheckBodyPieces(const std::string& body, const std::vector<std::size_t>& re
   bool over = false;
   BodyPieces pieces([&](char* buffer, std::size_t size, std::size_t* got) {
     if (over) FuzzFail("BodyPieces", "read again after the end or a failure");
-    if (size != kReadAheadSize) FuzzFail("BodyPieces", "read of " + std::to_string(size));
+    if (size != kDownloadReadAheadSize) FuzzFail("BodyPieces", "read of " + std::to_string(size));
     const int read = reads++;
     if (read == failingRead) {
       over = true;
@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzedDataProvider provider(data, size);
   const int failingRead = provider.ConsumeIntegralInRange(-1, 6);
   std::vector<std::size_t> readSizes(provider.ConsumeIntegralInRange(1, 4));
-  for (std::size_t& readSize : readSizes) readSize = provider.ConsumeIntegralInRange<std::size_t>(1, 2 * kReadAheadSize);
+  for (std::size_t& readSize : readSizes) readSize = provider.ConsumeIntegralInRange<std::size_t>(1, 2 * kDownloadReadAheadSize);
   CheckBodyPieces(std::string(text), readSizes, failingRead);
   return 0;
 }

@@ -151,7 +151,7 @@ TEST(BodyPieces, JoinedPiecesAreTheBodyWithoutItsCarriageReturns) {
       BodyPieces::Outcome last{};
       EXPECT_EQ(JoinPieces(source, &last, label), WithoutCarriageReturns(b.body)) << label;
       EXPECT_EQ(last, BodyPieces::Outcome::kEnd) << label;
-      EXPECT_LE(source.largestAsk, kReadAheadSize) << label;
+      EXPECT_LE(source.largestAsk, kDownloadReadAheadSize) << label;
     }
   }
 }
