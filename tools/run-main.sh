@@ -7,10 +7,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOTWISE_BUILD:-$root/build}
 
-"$root/tools/install-deps.sh"
 . "$root/tools/win-arch.sh"
-lotwise_choose_win_arch "$root"
-lotwise_win_arch_line
+lotwise_prepare "$root"
 build_log=$(mktemp)
 if ! "$root/tools/build.sh" >"$build_log" 2>&1; then
   tail -n 30 "$build_log" >&2

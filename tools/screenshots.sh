@@ -4,10 +4,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOTWISE_BUILD:-$root/build}
-"$root/tools/install-deps.sh"
 . "$root/tools/win-arch.sh"
-lotwise_choose_win_arch "$root"
-lotwise_win_arch_line
+lotwise_prepare "$root"
 "$root/tools/build.sh" >/dev/null
 win=$build/$LOTWISE_WIN_TREE
 "$root/tools/with-wine.sh" ctest --test-dir "$win" -R "manager_window_test|poller_pass_test|settings_dialog_test" \

@@ -7,15 +7,14 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOTWISE_BUILD:-$root/build}
 
-"$root/tools/install-deps.sh"
 if [ "${1:-}" = --fast ]; then
   shift
+  "$root/tools/install-deps.sh"
   "$root/tools/build.sh" --native
   exec ctest --test-dir "$build/native" -L unit --output-on-failure -j2 "$@"
 fi
 . "$root/tools/win-arch.sh"
-lotwise_choose_win_arch "$root"
-lotwise_win_arch_line
+lotwise_prepare "$root"
 "$root/tools/build.sh"
 status=0
 "$root/tools/with-wine.sh" ctest --test-dir "$build" --output-on-failure -j2 "$@" || status=$?

@@ -80,6 +80,14 @@ lotwise_choose_win_arch() {
   export LOTWISE_WIN_ARCH LOTWISE_WIN_ARCH_REASON LOTWISE_WIN_TREE LOTWISE_WIN_TOOLCHAIN
 }
 
+# The first steps of a command that builds and runs the programs: what is missing is
+# installed, and the configuration chosen and said.
+lotwise_prepare() {
+  "$1/tools/install-deps.sh"
+  lotwise_choose_win_arch "$1"
+  lotwise_win_arch_line
+}
+
 lotwise_win_arch_line() {
   case "$LOTWISE_WIN_ARCH" in
     x86) echo "Windows configuration: x86 (i686 programs in a 32-bit Wine prefix, build/win): $LOTWISE_WIN_ARCH_REASON." ;;
