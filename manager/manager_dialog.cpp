@@ -97,8 +97,10 @@ bool ManagerDialog::OnInit() {
 }
 
 void ManagerDialog::AlignResultColumns() {
-  // id, description, bids, price, the empty column, days, hours, minutes
-  constexpr int kColumnLabels[] = {1038, 1039, 1040, 1041, 1041, 1042, 1043, 1044};
+  // The row's empty column (between price and days) starts under the price label too.
+  constexpr int kColumnLabels[] = {kResultsLabelId,    kResultsLabelDescription, kResultsLabelBids,
+                                   kResultsLabelPrice, kResultsLabelPrice,       kResultsLabelDays,
+                                   kResultsLabelHours, kResultsLabelMinutes};
   constexpr int kMargin = 2;
   POINT listOrigin{0, 0};
   ClientToScreen(results_.Handle(), &listOrigin);

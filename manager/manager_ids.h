@@ -28,6 +28,13 @@
 #define kSearchLabelFirst 1033
 #define kSearchLabelLast 1037
 #define kResultsLabelFirst 1038
+#define kResultsLabelId 1038
+#define kResultsLabelDescription 1039
+#define kResultsLabelBids 1040
+#define kResultsLabelPrice 1041
+#define kResultsLabelDays 1042
+#define kResultsLabelHours 1043
+#define kResultsLabelMinutes 1044
 #define kResultsLabelLast 1044
 #define kLastSearchedLabel 1045
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "manager/core/search_input.h"
+#include "manager/manager_ids.h"
 #include "platform/dialog.h"
 
 class ManagerDialog;
@@ -15,9 +16,8 @@ class SearchEditorDialog : public ModelessDialog {
  public:
   // loadedLine: for a change, the bytes of the line the selected row was loaded from.
   SearchEditorDialog(ManagerDialog& main, std::string loadedLine)
-      : ModelessDialog(kTemplateId), main_(main), loadedLine_(std::move(loadedLine)) {}
+      : ModelessDialog(kSearchEditorDialogId), main_(main), loadedLine_(std::move(loadedLine)) {}
 
-  static constexpr int kTemplateId = 130;
 
  protected:
   bool OnInit() override;
