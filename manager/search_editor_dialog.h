@@ -18,7 +18,6 @@ class SearchEditorDialog : public ModelessDialog {
   SearchEditorDialog(ManagerDialog& main, std::string loadedLine)
       : ModelessDialog(kSearchEditorDialogId), main_(main), loadedLine_(std::move(loadedLine)) {}
 
-
  protected:
   bool OnInit() override;
   void OnOk() override;  // Save
