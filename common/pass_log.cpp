@@ -10,9 +10,15 @@ void WriteVersionLine(std::FILE* log) {
   Flush(log);
 }
 
+std::string FormatPassTime(const std::tm& t) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d:%02d", t.tm_mon + 1, t.tm_mday, (t.tm_year + 1900) % 100,
+                t.tm_hour, t.tm_min, t.tm_sec);
+  return text;
+}
+
 void WriteLastSearchLine(std::FILE* log, const std::tm& t) {
-  std::fprintf(log, "Last Search: %02d/%02d/%02d %02d:%02d:%02d\n", t.tm_mon + 1, t.tm_mday, (t.tm_year + 1900) % 100,
-               t.tm_hour, t.tm_min, t.tm_sec);
+  std::fprintf(log, "Last Search: %s\n", FormatPassTime(t).c_str());
   Flush(log);
 }
 

@@ -2,12 +2,16 @@
 #pragma once
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 constexpr const char kPassLogName[] = "lotwise.txt";
 constexpr const char kLotwiseVersion[] = "2.8";
 
 // Every writer but WriteNoBlockfileLine flushes its line, so a reader sees whole lines while
 // a pass runs; the no-blockfile line goes out with the next flush.
+// The local time as the log writes it: "MM/DD/YY HH:MM:SS", each part two digits.
+std::string FormatPassTime(const std::tm& localTime);
+
 void WriteVersionLine(std::FILE* log);
 void WriteLastSearchLine(std::FILE* log, const std::tm& localTime);
 void WriteSearchLine(std::FILE* log, const char* description, int triggerMinutes, float targetPrice);

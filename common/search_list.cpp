@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "common/file_replace.h"
+#include "common/file_rewrite.h"
 #include "common/text_scan.h"
 
 int SavedSearch::TriggerMinutes() const { return ::TriggerMinutes(days, hours, minutes); }
@@ -91,16 +91,6 @@ std::string Format(const char* separator, const SearchTexts& t) {
   return line;
 }
 
-bool WriteLine(std::FILE* file, const std::string& line) {
-  return std::fwrite(line.data(), 1, line.size(), file) == line.size() && std::fputc('\n', file) != EOF;
-}
-
-// fclose that reports a failed flush as well as a failed close.
-bool CloseChecked(std::FILE* file) {
-  bool ok = std::ferror(file) == 0;
-  return std::fclose(file) == 0 && ok;
-}
-
 RewriteStepHook rewriteStepHook = nullptr;
 
 void ReachStep(RewriteStep step) {
@@ -121,17 +111,20 @@ bool ReadListLines(const char* listPath, std::vector<std::string>& lines) {
   return ok;
 }
 
+// The lines, each with its line end, as a text-mode file holds them.
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string bytes;
+  for (const std::string& line : lines) {
+    bytes += line;
+    bytes += '\n';
+  }
+  return bytes;
+}
+
 // Writes the lines to path, truncating it, and puts them on the disk. A file that could not
 // be written whole is removed.
 bool WriteListLines(const std::string& path, const std::vector<std::string>& lines) {
-  std::FILE* file = std::fopen(path.c_str(), "w");
-  if (!file) return false;
-  bool ok = true;
-  for (const std::string& line : lines) ok = ok && WriteLine(file, line);
-  ok = ok && FlushToDisk(file);
-  ok = CloseChecked(file) && ok;
-  if (!ok) std::remove(path.c_str());
-  return ok;
+  return WriteFileToDisk(path, JoinLines(lines), "w");
 }
 
 // Every change to the list: the complete new list goes to the temporary copy and on the
@@ -139,13 +132,9 @@ bool WriteListLines(const std::string& path, const std::vector<std::string>& lin
 // was or as it is after the change, and a rewrite cut off at any point leaves the old list
 // whole (plus at most a stray copy, which nothing reads and the next rewrite overwrites).
 bool WriteListAtomically(const char* listPath, const std::vector<std::string>& lines) {
-  const std::string temporary = TemporaryCopyPath(listPath);
-  if (!WriteListLines(temporary, lines)) return false;
-  ReachStep(RewriteStep::CopyWritten);
-  if (!ReplaceFileAtomically(temporary.c_str(), listPath)) {
-    std::remove(temporary.c_str());
+  if (!RewriteFileInOneStep(listPath, TemporaryCopyPath(listPath), JoinLines(lines), "w",
+                            [] { ReachStep(RewriteStep::CopyWritten); }))
     return false;
-  }
   ReachStep(RewriteStep::ListReplaced);
   return true;
 }
