@@ -18,6 +18,7 @@
 #include "poller/engine/blocked_auctions.h"
 #include "poller/engine/held_messages.h"
 #include "poller/engine/instance_control.h"
+#include "poller/engine/search_health_pass.h"
 #include "poller/engine/search_list_reader.h"
 #include "poller/fetch/download_page.h"
 #include "poller/parse/result_page.h"
@@ -34,7 +35,8 @@ enum class PassEnd { Completed, Aborted, ListNotRead, LogNotOpened, AlertDialogF
 
 class PollingLoop {
  public:
-  PollingLoop(const StartupSettings& settings, HANDLE abortEvent) : settings_(settings), abort_(abortEvent) {}
+  PollingLoop(const StartupSettings& settings, HANDLE abortEvent)
+      : settings_(settings), abort_(abortEvent), health_(!settings.testMode) {}
   PassEnd RunPass();
 
  private:
@@ -58,6 +60,7 @@ class PollingLoop {
   // The alert dialog and the credentials prompt are part of the pass; every other message
   // waits until the pass has given back its turn.
   HeldMessages held_;
+  SearchHealthPass health_;
   AuctionItem item_{};
 };
 
@@ -110,7 +113,9 @@ PassEnd PollingLoop::RunGuardedPass() {
 
   const std::time_t now = std::time(nullptr);
   WriteVersionLine(log_);
-  WriteLastSearchLine(log_, *std::localtime(&now));
+  const std::tm passTime = *std::localtime(&now);
+  WriteLastSearchLine(log_, passTime);
+  health_.Begin(passTime);
 
   PassEnd end = PassEnd::Completed;
   for (const std::string& line : lines) {
@@ -126,7 +131,10 @@ PassEnd PollingLoop::RunGuardedPass() {
       break;
     }
   }
-  if (end == PassEnd::Completed) WriteListClosedLine(log_, settings_.searchListPath);
+  if (end == PassEnd::Completed) {
+    WriteListClosedLine(log_, settings_.searchListPath);
+    health_.Complete(held_);
+  }
   // A log cut short (a full disk) leaves the manager showing an old or empty pass.
   logUnwritten_ = std::fflush(log_) != 0 || std::ferror(log_) != 0;
   logUnwritten_ = std::fclose(log_) != 0 || logUnwritten_;
@@ -139,6 +147,7 @@ PassEnd PollingLoop::RunGuardedPass() {
 
 PollingLoop::SearchEnd PollingLoop::RunSearch(const SavedSearch& search) {
   WriteSearchLine(log_, search.description, search.TriggerMinutes(), search.price);
+  DownloadReport report;
   if (settings_.testMode) {
     WriteTestLine(log_, settings_.workingPageName);
   } else {
@@ -146,27 +155,32 @@ PollingLoop::SearchEnd PollingLoop::RunSearch(const SavedSearch& search) {
     // this search's page and alert on another search's items: the page counts as failed.
     errno = 0;
     if (std::remove(settings_.workingPageName) != 0 && errno != ENOENT) {
+      health_.Record(search, PageOutcome(DownloadReport(), false, 0));
       CountFailedPage();
       return SearchEnd::Done;
     }
-    // Success is judged by the file alone.
-    DownloadPage(search.url, settings_.workingPageName,
-                 [this](const std::string& text, const char* caption) { held_.Hold(text, caption); });
+    // Whether there is a page is judged by the file alone; the report tells the search's health.
+    DownloadPage(
+        search.url, settings_.workingPageName,
+        [this](const std::string& text, const char* caption) { held_.Hold(text, caption); }, &report);
   }
 
   ResultPage page;
   page.stream = std::fopen(settings_.workingPageName, "r");
   if (!page.stream) {
+    health_.Record(search, PageOutcome(report, false, 0));
     CountFailedPage();
     return SearchEnd::Done;
   }
   NormaliseResultPage(page);
   LocateResultList(page);
   SearchEnd end = SearchEnd::Done;
+  long items = 0;
   while (!PageEnded(page)) {
     item_.id[0] = '\0';
     ParseNextItem(page, item_);
     if (item_.id[0] == '\0') continue;
+    ++items;
     end = CheckItem(search, item_);
     if (end == SearchEnd::AlertDialogFailed) break;
     WriteItemLine(log_, item_.id, item_.description, item_.bids, item_.price, item_.days, item_.hours,
@@ -174,6 +188,7 @@ PollingLoop::SearchEnd PollingLoop::RunSearch(const SavedSearch& search) {
   }
   if (end == SearchEnd::Done) WritePageClosedLine(log_);
   ClosePage(page);
+  health_.Record(search, PageOutcome(report, true, items));
   return end;
 }
 

@@ -80,8 +80,8 @@ using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 // that order, so every way out of Run releases them request first, each exactly once.
 class Download {
  public:
-  Download(const FetchApi& api, const UserMessageSink& tell)
-      : api_(api), tell_(tell), session_(api), connection_(api), request_(api) {}
+  Download(const FetchApi& api, const UserMessageSink& tell, DownloadReport& report)
+      : api_(api), tell_(tell), report_(report), session_(api), connection_(api), request_(api) {}
   int Run(const char* address, const char* path);
 
  private:
@@ -91,8 +91,12 @@ class Download {
   std::string RawHeaders();
   int CopyBody(UniqueFile file);
 
+  // Raises code after noting why the page is missing.
+  [[noreturn]] void Fail(DownloadFailure failure, int code);
+
   const FetchApi& api_;
   const UserMessageSink& tell_;
+  DownloadReport& report_;
   InternetHandle session_;
   InternetHandle connection_;
   InternetHandle request_;
@@ -105,7 +109,7 @@ int Download::Run(const char* address, const char* path) {
   Address target;
   if (!SplitAddress(address, &target) || target.scheme != INTERNET_SCHEME_HTTP) {
     ShowError(tell_, "Error: can only use URLs beginning with http://");
-    throw CLotwiseException(1);
+    Fail(DownloadFailure::kRefused, 1);
   }
   Send(target);
   int status = ReadStatus();
@@ -115,29 +119,40 @@ int Download::Run(const char* address, const char* path) {
     const DWORD answer =
         api_.errorDialog(GetDesktopWindow(), request_.Get(), ERROR_INTERNET_INCORRECT_PASSWORD,
                          FLAGS_ERROR_UI_FLAGS_GENERATE_DATA | FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS, nullptr);
-    if (answer != ERROR_INTERNET_FORCE_RETRY) throw CLotwiseException(1);
+    if (answer != ERROR_INTERNET_FORCE_RETRY) Fail(DownloadFailure::kCredentials, 1);
     SendAgain();
     status = ReadStatus();  // not tested for 401 again: whatever it is goes on
   }
 
   if (status == HTTP_STATUS_MOVED || status == HTTP_STATUS_REDIRECT || status == HTTP_STATUS_REDIRECT_METHOD) {
     std::string location;
+    // Whatever goes wrong from here on, the redirect is what could not be followed.
+    report_.failure = DownloadFailure::kRedirect;
     if (!FindRedirectAddress(RawHeaders(), &location)) throw CLotwiseException(2);
     request_.Reset();
     connection_.Reset();
     Address next;
     if (!SplitAddress(location.c_str(), &next) || next.scheme != INTERNET_SCHEME_HTTP) throw CLotwiseException(2);
     Send(next);
-    if (ReadStatus() != HTTP_STATUS_OK) throw CLotwiseException(2);  // so a second redirect ends here
+    status = ReadStatus();
+    if (status != HTTP_STATUS_OK) throw CLotwiseException(2);  // so a second redirect ends here
+    report_.failure = DownloadFailure::kNone;
   }
+  report_.status = status;
 
   // Every other status (404, 500, a 401 after the retry) has a body worth keeping.
   UniqueFile file(std::fopen(path, "w"));
   if (!file) {
     ShowError(tell_, std::string("Error: The file ") + path + " was not created\n");
+    report_.failure = DownloadFailure::kFile;
     return -1;
   }
   return CopyBody(std::move(file));
+}
+
+void Download::Fail(DownloadFailure failure, int code) {
+  report_.failure = failure;
+  throw CLotwiseException(code);
 }
 
 // Connects to the target's server and sends the GET with the fixed headers.
@@ -204,11 +219,11 @@ int Download::CopyBody(UniqueFile file) {
     if (outcome == BodyPieces::Outcome::kEnd) break;
     if (outcome == BodyPieces::Outcome::kFailed) throw CInternetException(readError);
     // By length, not as a C string: a NUL byte of the body is stored like any other.
-    if (std::fwrite(piece, 1, length, file.get()) != length) throw CLotwiseException(2);
+    if (std::fwrite(piece, 1, length, file.get()) != length) Fail(DownloadFailure::kFile, 2);
   }
   // A full disk shows only at the flush: a page cut short is not reported as a success.
   const bool flushed = std::fflush(file.get()) == 0;
-  if (std::fclose(file.release()) != 0 || !flushed) throw CLotwiseException(2);
+  if (std::fclose(file.release()) != 0 || !flushed) Fail(DownloadFailure::kFile, 2);
   return 0;
 }
 
@@ -221,23 +236,30 @@ const FetchApi& RealFetchApi() {
   return api;
 }
 
-int DownloadPageWith(const FetchApi& api, const char* address, const char* path, const UserMessageSink& tell) {
+int DownloadPageWith(const FetchApi& api, const char* address, const char* path, const UserMessageSink& tell,
+                     DownloadReport* report) {
+  DownloadReport ignored;
+  DownloadReport& noted = report ? *report : ignored;
+  noted = DownloadReport();
   if (!api.initFramework(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), 0)) {
     ShowError(tell, "MFC Failed to initialize.");
+    noted.failure = DownloadFailure::kConnection;  // the internet layer cannot be used at all
     return 1;
   }
   try {
-    Download download(api, tell);
+    Download download(api, tell, noted);
     return download.Run(address, path);
   } catch (const CLotwiseException& e) {
     return e.ErrorCode();
   } catch (const CInternetException& e) {
     char text[1024];  // fetched for a debugger's eyes; the callers judge by the file alone
     e.GetErrorMessage(text, sizeof text);
+    // No connection, no answer or an answer dropped; during a redirect, the redirect failed.
+    if (noted.failure == DownloadFailure::kNone) noted.failure = DownloadFailure::kConnection;
     return 2;
   }
 }
 
-int DownloadPage(const char* address, const char* path, const UserMessageSink& tell) {
-  return DownloadPageWith(RealFetchApi(), address, path, tell);
+int DownloadPage(const char* address, const char* path, const UserMessageSink& tell, DownloadReport* report) {
+  return DownloadPageWith(RealFetchApi(), address, path, tell, report);
 }

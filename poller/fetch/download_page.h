@@ -11,4 +11,13 @@ using UserMessageSink = std::function<void(const std::string& text, const char* 
 // not http://, or the user declined the credentials prompt; 2 the internet layer failed or a
 // redirect could not be followed; -1 path could not be created. path exists afterwards only
 // when an answer came and the file could be created.
-int DownloadPage(const char* address, const char* path, const UserMessageSink& tell = nullptr);
+//
+// report, when given, tells why a page is missing or not to be trusted: the polling loop keeps
+// the health of each search by it.
+enum class DownloadFailure { kNone, kRefused, kConnection, kCredentials, kRedirect, kFile };
+struct DownloadReport {
+  DownloadFailure failure = DownloadFailure::kNone;
+  int status = 0;  // the status of the answer whose body was stored; 0 when none was
+};
+int DownloadPage(const char* address, const char* path, const UserMessageSink& tell = nullptr,
+                 DownloadReport* report = nullptr);

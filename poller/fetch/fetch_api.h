@@ -24,4 +24,5 @@ struct FetchApi {
 const FetchApi& RealFetchApi();
 
 // DownloadPage on the given calls.
-int DownloadPageWith(const FetchApi& api, const char* address, const char* path, const UserMessageSink& tell = nullptr);
+int DownloadPageWith(const FetchApi& api, const char* address, const char* path, const UserMessageSink& tell = nullptr,
+                     DownloadReport* report = nullptr);

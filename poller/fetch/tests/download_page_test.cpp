@@ -1,5 +1,6 @@
 // DownloadPage under Wine through the real WinINet against the fixture site: the request on the
-// wire, stored bodies, redirects, the credentials prompt, failures and their messages.
+// wire, stored bodies, redirects, the credentials prompt, failures, their messages and the
+// causes reported for the search's health.
 #include "poller/fetch/download_page.h"
 
 #include <gtest/gtest.h>
@@ -105,6 +106,9 @@ TEST_F(DownloadPageTest, BodiesOfEveryStatusAreStoredWithoutCarriageReturns) {
     DeleteFileA(target_.c_str());
     const Outcome outcome = Run(site_.Address(path));
     EXPECT_EQ(outcome.result, 0) << c.name;
+    // What the search's health is told: the status of the page stored, nothing failed.
+    EXPECT_EQ(outcome.report.failure, DownloadFailure::kNone) << c.name;
+    EXPECT_EQ(outcome.report.status, std::stoi(c.answer.substr(9, 3))) << c.name;
     EXPECT_TRUE(outcome.shown.boxes.empty()) << c.name << ": " << outcome.shown.Describe();
     ASSERT_TRUE(FileExists(target_)) << c.name;
     EXPECT_EQ(ReadFileBytes(target_), OnDisk(c.stored)) << c.name;
@@ -144,6 +148,7 @@ TEST_F(DownloadPageTest, AddressesThatAreNotHttpAreRefusedWithTheMessage) {
   for (const std::string& address : addresses) {
     const Outcome outcome = Run(address);
     EXPECT_EQ(outcome.result, 1) << address;
+    EXPECT_EQ(outcome.report.failure, DownloadFailure::kRefused) << address;
     ASSERT_EQ(outcome.shown.boxes.size(), 1u) << address << ": " << outcome.shown.Describe();
     const ui::MessageBoxSeen& box = outcome.shown.boxes[0];
     EXPECT_EQ(box.caption, "Error");
@@ -164,6 +169,8 @@ TEST_F(DownloadPageTest, RedirectToAnotherHttpHostIsFollowedOnce) {
     DeleteFileA(target_.c_str());
     const Outcome outcome = Run(site_.Address("/moved/start?q=1"));
     EXPECT_EQ(outcome.result, 0) << status;
+    EXPECT_EQ(outcome.report.failure, DownloadFailure::kNone) << status;
+    EXPECT_EQ(outcome.report.status, 200) << status;
     EXPECT_TRUE(outcome.shown.boxes.empty()) << outcome.shown.Describe();
     EXPECT_EQ(ReadFileBytes(target_), OnDisk("<html>\nthe page that moved\n</html>\n")) << status;
     const auto requests = site_.TakeRequests();
@@ -225,6 +232,7 @@ TEST_F(DownloadPageTest, RedirectsThatCannotBeFollowedGiveTwoWithNoFileAndNoMess
     ASSERT_TRUE(site_.Put(path + ".http", Answer("HTTP/1.0 302 Found", c.headers, "<html>moved</html>")));
     const Outcome outcome = Run(site_.Address(path));
     EXPECT_EQ(outcome.result, 2) << c.name;
+    EXPECT_EQ(outcome.report.failure, DownloadFailure::kRedirect) << c.name;
     EXPECT_TRUE(outcome.shown.boxes.empty()) << c.name << ": " << outcome.shown.Describe();
     EXPECT_FALSE(FileExists(target_)) << c.name;
     const auto requests = site_.TakeRequests();
@@ -248,6 +256,7 @@ TEST_F(DownloadPageTest, CredentialsPromptRetriesWithBasicAuthentication) {
   // Cancel: 1, nothing stored, nothing sent again.
   Outcome outcome = Run(address, [](HWND prompt) { ui::Click(prompt, IDCANCEL); });
   EXPECT_EQ(outcome.result, 1);
+  EXPECT_EQ(outcome.report.failure, DownloadFailure::kCredentials);
   EXPECT_EQ(outcome.shown.prompts, 1);
   EXPECT_FALSE(FileExists(target_));
   auto requests = site_.TakeRequests();
@@ -257,6 +266,7 @@ TEST_F(DownloadPageTest, CredentialsPromptRetriesWithBasicAuthentication) {
   // Wrong credentials: the second 401 is not prompted for again; its page is stored.
   outcome = Run(address, enter("lotwise", "wrong"));
   EXPECT_EQ(outcome.result, 0);
+  EXPECT_EQ(outcome.report.status, 401);
   EXPECT_EQ(outcome.shown.prompts, 1);
   EXPECT_EQ(ReadFileBytes(target_), OnDisk("<html>Authorization Required</html>\n"));
   requests = site_.TakeRequests();
@@ -294,6 +304,7 @@ TEST_F(DownloadPageTest, SlowAnswerIsWaitedForWhole) {
 TEST_F(DownloadPageTest, ConnectionThatCannotBeMadeGivesTwoWithoutAFile) {
   const Outcome outcome = Run("http://127.0.0.1:1/page.html");  // nothing listens on port 1
   EXPECT_EQ(outcome.result, 2);
+  EXPECT_EQ(outcome.report.failure, DownloadFailure::kConnection);
   EXPECT_TRUE(outcome.shown.boxes.empty()) << outcome.shown.Describe();
   EXPECT_FALSE(FileExists(target_));
 }
@@ -322,6 +333,7 @@ TEST_F(DownloadPageTest, ConnectionDroppedMidBodyKeepsWhatArrived) {
   ASSERT_TRUE(site_.Put("/drop/page.html", page));
   const Outcome outcome = Run(site_.Address("/_/drop?file=drop/page.html&after=10000"));
   EXPECT_EQ(outcome.result, 2);
+  EXPECT_EQ(outcome.report.failure, DownloadFailure::kConnection);
   EXPECT_TRUE(outcome.shown.boxes.empty()) << outcome.shown.Describe();
   // The reset may overtake bytes still in flight: the file holds a true beginning of the page.
   ASSERT_TRUE(FileExists(target_));
@@ -342,6 +354,7 @@ TEST_F(DownloadPageTest, TargetThatCannotBeCreatedShowsTheMessageAndGivesMinusOn
   for (const std::string& path : paths) {
     const Outcome outcome = Run(site_.Address("/create/page.html"), nullptr, path);
     EXPECT_EQ(outcome.result, -1) << path;
+    EXPECT_EQ(outcome.report.failure, DownloadFailure::kFile) << path;
     ASSERT_EQ(outcome.shown.boxes.size(), 1u) << path << ": " << outcome.shown.Describe();
     EXPECT_EQ(outcome.shown.boxes[0].caption, "Error");
     EXPECT_EQ(outcome.shown.boxes[0].text, "Error: The file " + path + " was not created\n");
@@ -360,6 +373,7 @@ TEST_F(DownloadPageTest, PageCutShortByAFullDiskIsNotASuccess) {
   ASSERT_TRUE(site_.Put("/full/page.html", std::string(20000, 'f') + "\r\n"));
   const Outcome outcome = Run(site_.Address("/full/page.html"), nullptr, "Z:\\dev\\full");
   EXPECT_EQ(outcome.result, 2);
+  EXPECT_EQ(outcome.report.failure, DownloadFailure::kFile);
   EXPECT_TRUE(outcome.shown.boxes.empty()) << outcome.shown.Describe();
   EXPECT_EQ(site_.TakeRequests().size(), 1u) << "the page was fetched; only its storing failed";
 }

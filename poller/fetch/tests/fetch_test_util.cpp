@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <future>
+#include <memory>
 #include <set>
 #include <thread>
 
@@ -43,8 +44,11 @@ bool WatchScreen(const std::function<bool()>& done, Shown* shown, const std::fun
 Outcome RunDownload(const FetchApi& api, const std::string& address, const std::string& path,
                     const std::function<void(HWND)>& prompt) {
   Outcome outcome;
-  std::packaged_task<int()> task(
-      [&api, address, path] { return DownloadPageWith(api, address.c_str(), path.c_str()); });
+  // Shared: a download left running past its time would otherwise write into a dead outcome.
+  auto report = std::make_shared<DownloadReport>();
+  std::packaged_task<int()> task([&api, address, path, report] {
+    return DownloadPageWith(api, address.c_str(), path.c_str(), nullptr, report.get());
+  });
   std::future<int> result = task.get_future();
   std::thread worker(std::move(task));
   const bool ended =
@@ -57,6 +61,7 @@ Outcome RunDownload(const FetchApi& api, const std::string& address, const std::
   }
   worker.join();
   outcome.result = result.get();
+  outcome.report = *report;
   return outcome;
 }
 

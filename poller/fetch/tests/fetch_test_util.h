@@ -30,6 +30,7 @@ bool WatchScreen(const std::function<bool()>& done, Shown* shown, const std::fun
 
 struct Outcome {
   int result = -99;  // -99: the download did not end in time
+  DownloadReport report;
   Shown shown;
 };
 

@@ -3,76 +3,23 @@
 #include "poller/fetch/update_check.h"
 
 #include <gtest/gtest.h>
-#include <winsock2.h>  // before windows.h, which the other headers bring
 
 #include <set>
 
 #include "poller/fetch/tests/fetch_test_util.h"
 #include "tests/fixture_site/fixture_site_client.h"
+#include "tests/support/scoped_proxy.h"
 #include "tests/support/test_support.h"
 
 using fetch_test::Answer;
 using fetch_test::OnDisk;
 using fetch_test::Shown;
+using testing_support::ClosedPort;
 using testing_support::FileExists;
 using testing_support::ReadFileBytes;
+using testing_support::ScopedProxy;
 
 namespace {
-
-constexpr char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-const char* const kProxyValues[] = {"ProxyEnable", "ProxyServer", "ProxyOverride"};
-
-// Points the current user's proxy setting at host:port; puts back exactly what was there.
-class ScopedProxy {
- public:
-  explicit ScopedProxy(const std::string& hostAndPort) {
-    for (const char* name : kProxyValues)
-      saved_.push_back(testing_support::QueryValue(HKEY_CURRENT_USER, kInternetSettings, name));
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, kInternetSettings, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-    const DWORD enable = 1;
-    RegSetValueExA(key, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable), sizeof enable);
-    RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(hostAndPort.c_str()),
-                   static_cast<DWORD>(hostAndPort.size() + 1));
-    RegDeleteValueA(key, "ProxyOverride");
-    RegCloseKey(key);
-  }
-  ~ScopedProxy() {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kInternetSettings, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-      return;
-    for (size_t i = 0; i < saved_.size(); ++i) {
-      if (saved_[i].exists)
-        RegSetValueExA(key, kProxyValues[i], 0, saved_[i].type, reinterpret_cast<const BYTE*>(saved_[i].data.data()),
-                       static_cast<DWORD>(saved_[i].data.size()));
-      else
-        RegDeleteValueA(key, kProxyValues[i]);
-    }
-    RegCloseKey(key);
-  }
-  ScopedProxy(const ScopedProxy&) = delete;
-  ScopedProxy& operator=(const ScopedProxy&) = delete;
-
- private:
-  std::vector<testing_support::RegistryValue> saved_;
-};
-
-// A loopback port with nothing listening on it.
-int ClosedPort() {
-  WSADATA data;
-  WSAStartup(MAKEWORD(2, 2), &data);
-  SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  int length = sizeof address;
-  bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-  closesocket(probe);
-  WSACleanup();
-  return ntohs(address.sin_port);
-}
 
 // The path part of the update-check address, which a proxy request names in full.
 std::string UpdatePath() {
