@@ -20,6 +20,7 @@ constexpr int kResultsPage = 1;
 constexpr int kMiscellaneousPage = 2;
 
 constexpr const char* kPageNames[] = {"Search List", "Search Results", "Miscellaneous Functions"};
+constexpr char kSearchHealthMenuText[] = "Search health\x85";  // the ellipsis of the ANSI code page
 
 // Which page each page-bound control belongs to; Done, the banner and the tabs stay visible.
 struct PageControl {
@@ -78,6 +79,7 @@ bool ManagerDialog::OnInit() {
     if (menu) {
       AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
       AppendMenuA(menu, MF_STRING, kAboutCommand, about);
+      AppendMenuA(menu, MF_STRING, kSearchHealthCommand, kSearchHealthMenuText);
     }
   }
 
@@ -116,6 +118,7 @@ void ManagerDialog::AlignResultColumns() {
 void ManagerDialog::ShowPage(int page) {
   for (const PageControl& control : kPageControls)
     for (int id = control.first; id <= control.last; ++id) ShowItem(id, control.page == page);
+  ShowItem(kHealthNotice, page == kSearchListPage && !healthNotice_.empty());
   if (page == kResultsPage) LoadResults();
 }
 
@@ -153,6 +156,9 @@ bool ManagerDialog::OnCommand(int id, int code, HWND) {
     case kResultsList:
       if (code == LBN_DBLCLK) OpenResultItem();
       return true;
+    case kHealthNotice:
+      if (code == STN_CLICKED) ShowSearchHealth();
+      return true;
     default:
       return false;
   }
@@ -165,13 +171,20 @@ bool ManagerDialog::OnNotify(const NMHDR& header, LRESULT& result) {
   return true;
 }
 
-bool ManagerDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+bool ManagerDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
   switch (message) {
     case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) != kAboutCommand) return false;
-      AboutDialog().Run(Handle());
+      if ((wParam & 0xFFF0) == kAboutCommand) {
+        AboutDialog().Run(Handle());
+      } else if ((wParam & 0xFFF0) == kSearchHealthCommand) {
+        ShowSearchHealth();
+      } else {
+        return false;
+      }
       result = TRUE;
       return true;
+    case WM_CTLCOLORSTATIC:
+      return ColorHealthNotice(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), result);
     case WM_PAINT:
       if (!IsIconic(Handle())) return false;
       result = PaintMinimised();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "manager/color_list_box.h"
+#include "manager/core/health_rows.h"
 #include "manager/core/manager_paths.h"
 #include "platform/dialog.h"
 #include "platform/list_box.h"
@@ -35,6 +36,8 @@ class ManagerDialog : public ModalDialog {
   void AddSearchRow(const std::string& row, const std::string& line);
   // The editor has closed: forget it and enable Done again.
   void EditorClosed(SearchEditorDialog* editor);
+  // Search health (search_health_view.cpp): the notice under the search list, refreshed with it.
+  void UpdateHealthNotice();
 
  protected:
   bool OnInit() override;
@@ -56,6 +59,11 @@ class ManagerDialog : public ModalDialog {
   void DeleteSelectedSearch();
   void OpenEditor(int target);
 
+  // Search health.
+  std::vector<HealthRow> CurrentHealthRows() const;
+  void ShowSearchHealth();
+  bool ColorHealthNotice(HDC dc, HWND control, INT_PTR& result) const;
+
   // Results page (results_page.cpp).
   void LoadResults();
   void OpenResultItem();
@@ -68,4 +76,5 @@ class ManagerDialog : public ModalDialog {
   HICON icon_ = nullptr;
   SearchEditorDialog* editor_ = nullptr;
   ManagerPaths paths_;
+  std::string healthNotice_;
 };

@@ -7,12 +7,14 @@
 #define kProgramIconId 128
 #define kSearchEditorDialogId 130
 #define kBannerBitmapId 144
+#define kSearchHealthDialogId 140
 
 // The main window's title: also how a second start finds the running manager.
 #define kManagerTitle "Lotwise Manager V2.3"
 
-// System menu command of the about item.
+// System menu commands of the about and search health items.
 #define kAboutCommand 0x0010
+#define kSearchHealthCommand 0x0020
 
 // Main window (template 102).
 #define kSearchList 1000
@@ -37,6 +39,8 @@
 #define kResultsLabelMinutes 1044
 #define kResultsLabelLast 1044
 #define kLastSearchedLabel 1045
+// The notice about warned searches, on the Search List page.
+#define kHealthNotice 1050
 
 // Search editor (template 130).
 #define kEditorDescription 1010
@@ -45,3 +49,6 @@
 #define kEditorDays 1013
 #define kEditorHours 1014
 #define kEditorMinutes 1015
+
+// Search health (template 140).
+#define kHealthList 1060

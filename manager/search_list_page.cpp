@@ -59,11 +59,13 @@ void ManagerDialog::LoadSearchList() {
   }
   if (!message.empty()) MessageBoxA(nullptr, message.c_str(), "Error", MB_OK | MB_TASKMODAL);
   FillSearchList(FormatLoadedRow, true);
+  UpdateHealthNotice();
 }
 
 void ManagerDialog::RefillSearchList() {
   ClearSearchList();
   FillSearchList(FormatChangedRow, false);
+  UpdateHealthNotice();
 }
 
 void ManagerDialog::ReloadSearchList() {

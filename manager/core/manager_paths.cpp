@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/pass_log.h"
+#include "common/search_health_file.h"
 #include "common/search_list.h"
 
 namespace {
@@ -26,8 +27,11 @@ bool DerivePaths(const char* folder, ManagerPaths& paths) {
     derived = ManagerPaths();
     Join(derived.searchList, "", kSearchListName);
     Join(derived.passLog, "", kPassLogName);
+    Join(derived.searchHealth, "", kSearchHealthName);
   } else {
     std::snprintf(derived.folder, sizeof derived.folder, "%s", folder);
+    // Not one of the four: a folder that fits them but not this name still serves them.
+    if (!Join(derived.searchHealth, folder, kSearchHealthName)) derived.searchHealth[0] = '\0';
   }
   paths = derived;
   return usable;

@@ -10,6 +10,8 @@ struct ManagerPaths {
   char searchList[kManagerPathSize] = {};
   char oldSearchList[kManagerPathSize] = {};
   char passLog[kManagerPathSize] = {};
+  // Beside the four: the poller's search health file, empty when the folder leaves it no room.
+  char searchHealth[kManagerPathSize] = {};
 };
 
 // Fills paths from the folder: "%s\lotwise2.ini", "%s\lotwise.ini" and "%s\lotwise.txt".

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/search_list.h"
+#include "manager/core/health_rows.h"
 #include "manager/core/item_shortcut.h"
 #include "manager/core/manager_paths.h"
 #include "manager/core/result_rows.h"
@@ -38,6 +39,10 @@ TEST(ManagerPaths, FolderOrDefaults) {
   ASSERT_TRUE(DerivePaths(longest.c_str(), paths));
   EXPECT_EQ(std::string(paths.searchList), longest + "\\lotwise2.ini");
   EXPECT_EQ(std::string(paths.oldSearchList), longest + "\\lotwise.ini");
+  // The health file's longer name does not fit beside that folder; the four paths still do.
+  EXPECT_STREQ(paths.searchHealth, "");
+  ASSERT_TRUE(DerivePaths("C:\\Lotwise", paths));
+  EXPECT_STREQ(paths.searchHealth, "C:\\Lotwise\\searchhealth.txt");
 
   // An empty folder is a folder: the files lie at the root of the current drive.
   EXPECT_TRUE(DerivePaths("", paths));
@@ -195,4 +200,32 @@ TEST(ItemShortcut, OnlySafeIdsNameAFile) {
   EXPECT_EQ(RowItemId(""), "");
   EXPECT_EQ(RowItemId(std::string(100, '7') + "\tx").size(), 63u);
   EXPECT_EQ(ShortcutFileText("http://h/p?i=1"), "[InternetShortcut]\r\nURL=http://h/p?i=1\r\n");
+}
+
+TEST(HealthRows, WarnedSearchesFirstThenTheListInOrder) {
+  std::vector<SearchHealth> records(3);
+  records[0] = {"watch", "http://h/w", {}, 2, "12/06/26 10:00:00", false};
+  records[1] = {"compass", "http://h/c", {}, 3, "12/05/26 09:00:00", true};
+  records[2] = {"camera", "http://h/f", {}, 4, kNeverFound, true};
+  records[2].outcome.kind = OutcomeKind::kFailed;
+  records[2].outcome.cause = FailureCause::kStatus;
+  records[2].outcome.status = 404;
+  records[0].outcome.kind = OutcomeKind::kItems;
+  records[0].outcome.items = 1;
+  const std::string longName(60, 'n');
+  const std::vector<SearchKey> list = {
+      {"watch", "http://h/w"}, {"compass", "http://h/c"}, {longName, "http://h/new"}, {"camera", "http://h/f"}};
+  const std::vector<HealthRow> rows = FormatHealthRows(list, records);
+  std::vector<std::string> texts;
+  for (const HealthRow& row : rows) texts.push_back(row.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       "compass\tStopped finding items\tNo items\t3\t12/05/26 09:00:00",
+                       "camera\tKeeps failing\tFailed: status 404\t4\tNever",
+                       "watch\t\t1 item\t2\t12/06/26 10:00:00",
+                       std::string(37, 'n') + "...\tNot searched yet",
+                   }));
+  EXPECT_EQ(FormatHealthNotice(rows), "2 searches need checking: click here or choose Search health\x85 in the window menu.");
+  EXPECT_EQ(FormatHealthNotice({rows[0], rows[2]}),
+            "The search \"compass\" needs checking: click here or choose Search health\x85 in the window menu.");
+  EXPECT_EQ(FormatHealthNotice({rows[2], rows[3]}), "");
 }

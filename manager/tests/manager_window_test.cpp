@@ -1,5 +1,5 @@
 // LotwiseMgr.exe under Wine: the main window, its pages, the folder setting, the poller
-// launchers, the about item, and screenshots of the three pages.
+// launchers, the about item, search health, and screenshots of the three pages.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -300,5 +300,71 @@ TEST(ManagerWindow, ScreenshotsOfTheThreePagesAfterAPassOverTheDemoSearches) {
   Sleep(500);
   EXPECT_TRUE(SaveScreenshot("screens\\search_editor.bmp"));
   ui::Click(editor, IDCANCEL);
+  EXPECT_TRUE(session.Close());
+}
+
+TEST(ManagerWindow, WarnedSearchesAreNoticedAtOpeningAndListedFirstInSearchHealth) {
+  ManagerSession session("health");
+  session.WriteList(
+      "\"Nikon F3 body\"\thttp://search.rure.com/x?a=1\t1\t2\t30\t12\r\n"
+      "\"brass compass\" http://search.rure.com/compass 0 1 30 25\r\n"
+      "\"pocket watch\" http://search.rure.com/watch 0 3 0 40\r\n"
+      "\"film camera\" http://search.rure.com/film 0 3 0 25\r\n");
+  session.WriteLog(kOnePass);
+  // The pocket watch was added after the last pass.
+  WriteFileBytes(session.FolderFile("searchhealth.txt"),
+                 "Nikon F3 body\thttp://search.rure.com/x?a=1\titems 12\t5\t12/06/26 14:05:09\t0\r\n"
+                 "brass compass\thttp://search.rure.com/compass\tnone\t3\t12/05/26 08:30:00\t1\r\n"
+                 "film camera\thttp://search.rure.com/film\tfailed status 404\t6\tnever\t1\r\n");
+  ASSERT_TRUE(session.Start()) << ui::DescribeScreen();
+  HWND window = session.Window();
+
+  // At opening, on the Search List page only.
+  EXPECT_TRUE(ui::IsVisible(window, kHealthNotice));
+  EXPECT_EQ(ui::Text(window, kHealthNotice),
+            "2 searches need checking: click here or choose Search health\x85 in the window menu.");
+  CreateDirectoryA("screens", nullptr);
+  Sleep(500);
+  EXPECT_TRUE(SaveScreenshot("screens\\health_notice.bmp"));
+  session.ShowTab(1);
+  EXPECT_FALSE(ui::IsVisible(window, kHealthNotice));
+  session.ShowTab(0);
+  EXPECT_TRUE(ui::IsVisible(window, kHealthNotice));
+
+  // The window menu, open with its item next to About (its text is another process's menu:
+  // seen in the picture), and the item's command opens the dialog.
+  PostMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+  HWND menu = nullptr;
+  EXPECT_TRUE(WaitUntil([&] { return (menu = FindWindowA("#32768", nullptr)) != nullptr && IsWindowVisible(menu); }))
+      << ui::DescribeScreen();
+  Sleep(300);
+  EXPECT_TRUE(SaveScreenshot("screens\\health_window_menu.bmp"));
+  PostMessageA(window, WM_CANCELMODE, 0, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(FindWindowA("#32768", nullptr)); })) << ui::DescribeScreen();
+  PostMessageA(window, WM_SYSCOMMAND, kSearchHealthCommand, 0);
+  HWND dialog = ui::WaitForWindow("Search Health");
+  ASSERT_NE(dialog, nullptr) << ui::DescribeScreen();
+  EXPECT_EQ(ui::ListRows(dialog, kHealthList),
+            (std::vector<std::string>{
+                "brass compass\tStopped finding items\tNo items\t3\t12/05/26 08:30:00",
+                "film camera\tKeeps failing\tFailed: status 404\t6\tNever",
+                "Nikon F3 body\t\t12 items\t5\t12/06/26 14:05:09",
+                "pocket watch\tNot searched yet",
+            }));
+  Sleep(500);
+  EXPECT_TRUE(SaveScreenshot("screens\\search_health.bmp"));
+  EXPECT_FALSE(IsWindowEnabled(window));
+  ui::Click(dialog, IDOK);
+  EXPECT_TRUE(ui::WaitForWindowGone("Search Health"));
+
+  // A click on the notice opens it too. Once the searches are well, the notice is gone.
+  ui::PostClick(window, kHealthNotice);
+  dialog = ui::WaitForWindow("Search Health");
+  ASSERT_NE(dialog, nullptr) << ui::DescribeScreen();
+  WriteFileBytes(session.FolderFile("searchhealth.txt"),
+                 "brass compass\thttp://search.rure.com/compass\titems 1\t1\t12/07/26 08:30:00\t0\r\n");
+  ui::Click(dialog, IDOK);
+  EXPECT_TRUE(ui::WaitForWindowGone("Search Health"));
+  EXPECT_TRUE(WaitUntil([&] { return !ui::IsVisible(window, kHealthNotice); }));
   EXPECT_TRUE(session.Close());
 }
