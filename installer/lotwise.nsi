@@ -132,6 +132,8 @@ Section "Uninstall"
   Delete "$INSTDIR\temphtml.txt"
   Delete "$INSTDIR\version.html"
   Delete "$INSTDIR\lotwise2.initmp"
+  Delete "$INSTDIR\searchhealth.txt"
+  Delete "$INSTDIR\searchhealth.txt.tmp"
   Delete "$INSTDIR\blockedauctions.txt"
   Delete "$INSTDIR\*.url"
 

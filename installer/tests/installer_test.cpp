@@ -226,13 +226,15 @@ TEST_F(Installer, SilentUninstallStopsThePollerAndKeepsTheSearches) {
   ChildProcess poller;
   ASSERT_TRUE(poller.Start(Installed("lotwise.exe"), "", kInstallFolder));
   for (int i = 0; i < 100 && !FileExists(Installed("lotwise.txt")); ++i) Sleep(100);
+  for (int i = 0; i < 100 && !FileExists(Installed("searchhealth.txt")); ++i) Sleep(100);
 
   // "_?=" keeps the uninstaller in place, so its end is the end of the work.
   EXPECT_EQ(RunProgram(Installed("uninstall.exe"), "/S _?=" + std::string(kInstallFolder), "", 90000), 0);
   DWORD code = 1;
   EXPECT_TRUE(poller.Wait(10000, &code)) << "the uninstaller stops the running poller";
   EXPECT_EQ(code, 0u);
-  for (const char* file : {"lotwise.exe", "LotwiseMgr.exe", "icon1.ico", "cash-register.wav", "lotwise.txt"})
+  for (const char* file :
+       {"lotwise.exe", "LotwiseMgr.exe", "icon1.ico", "cash-register.wav", "lotwise.txt", "searchhealth.txt"})
     EXPECT_FALSE(FileExists(Installed(file))) << file;
   EXPECT_TRUE(FileExists(Installed("lotwise2.ini"))) << "the user's searches stay";
   EXPECT_FALSE(QueryValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "Folder").exists);
