@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Remakes the user's guide pictures (docs/images) from the screenshots that the window tests
-# take under Xvfb: the manager's three pages, the search editor, the alert and settings dialogs.
+# take under Xvfb: the manager's three pages, search health, the search editor, the alert and
+# settings dialogs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOTWISE_BUILD:-$root/build}
