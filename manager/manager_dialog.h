@@ -26,7 +26,7 @@ class ManagerDialog : public ModalDialog {
   const ManagerPaths& Paths() const { return paths_; }
   ListBox& SearchList() { return searches_; }
 
-  // Search list page (search_list_page.cpp).
+  // Search list page (manager_dialog_search_list.cpp).
   void LoadSearchList();
   // Refills the list after a change, each row in the change reading.
   void RefillSearchList();
@@ -36,7 +36,7 @@ class ManagerDialog : public ModalDialog {
   void AddSearchRow(const std::string& row, const std::string& line);
   // The editor has closed: forget it and enable Done again.
   void EditorClosed(SearchEditorDialog* editor);
-  // Search health (search_health_view.cpp): the notice under the search list, refreshed with it.
+  // Search health (manager_dialog_health.cpp): the notice under the search list, refreshed with it.
   void UpdateHealthNotice();
 
  protected:
@@ -64,7 +64,7 @@ class ManagerDialog : public ModalDialog {
   void ShowSearchHealth();
   bool ColorHealthNotice(HDC dc, HWND control, INT_PTR& result) const;
 
-  // Results page (results_page.cpp).
+  // Results page (manager_dialog_results.cpp).
   void LoadResults();
   void OpenResultItem();
 

@@ -12,7 +12,7 @@
 #include "poller/dialogs/alert_ids.h"
 #include "poller/dialogs/dialog_ids.h"
 #include "platform/dialog.h"
-#include "poller/engine/blocked_auctions.h"
+#include "poller/engine/core/blocked_auctions.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "poller/engine/command_line.h"
+#include "poller/engine/core/command_line.h"
 
 // Returns the process exit code: 0, or -1 when the search list or the pass log cannot be opened.
 int RunPoller(const StartupSettings& settings, HANDLE abortEvent);

@@ -4,7 +4,7 @@
 #include <commctrl.h>
 
 #include "poller/dialogs/settings_dialog.h"
-#include "poller/engine/command_line.h"
+#include "poller/engine/core/command_line.h"
 #include "poller/engine/instance_control.h"
 #include "poller/engine/run_poller.h"
 #include "poller/fetch/update_check.h"

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "common/fuzz/fuzz_support.h"
-#include "poller/engine/blocked_auctions.h"
+#include "poller/engine/core/blocked_auctions.h"
 
 namespace {
 

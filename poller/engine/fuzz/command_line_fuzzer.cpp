@@ -4,7 +4,7 @@
 #include <string>
 
 #include "common/fuzz/fuzz_support.h"
-#include "poller/engine/command_line.h"
+#include "poller/engine/core/command_line.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The bargain rule as a table: the edges of price and time, and prices that are not numbers.
-#include "poller/engine/bargain_rule.h"
+#include "poller/engine/core/bargain_rule.h"
 
 #include <gtest/gtest.h>
 

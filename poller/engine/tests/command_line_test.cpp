@@ -1,5 +1,5 @@
 // The poller's command line: mode, one-pass and test flags, and the working page name.
-#include "poller/engine/command_line.h"
+#include "poller/engine/core/command_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The poller's reading of the search list: a list that could not be read to its end is no list.
-#include "poller/engine/search_list_reader.h"
+#include "poller/engine/core/search_list_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// The main window's side of search health: the notice under the search list, the dialog
+// ManagerDialog and search health: the notice under the search list, the dialog
 // opened from it and from the system menu.
 #include <windows.h>
 #include <commctrl.h>

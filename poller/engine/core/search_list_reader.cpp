@@ -1,7 +1,7 @@
 // The whole search list, read at once: the file is open only for as long as the reading takes,
 // so the manager's rewrites never wait for a pass, and the pass sees the list either before or
 // after a change.
-#include "poller/engine/search_list_reader.h"
+#include "poller/engine/core/search_list_reader.h"
 
 #include <chrono>
 #include <thread>

@@ -1,5 +1,5 @@
 // The bargain test: price and time left against the search's target and trigger.
-#include "poller/engine/bargain_rule.h"
+#include "poller/engine/core/bargain_rule.h"
 
 #include "common/text_scan.h"
 

@@ -1,5 +1,5 @@
-// The Search Results page: the items of the last pass from the pass log, and opening an
-// item's page through an Internet shortcut file.
+// ManagerDialog, the Search Results page: the items of the last pass from the pass log, and
+// opening an item's page through an Internet shortcut file.
 #include <windows.h>
 #include <shellapi.h>
 

@@ -1,4 +1,4 @@
-// The Search List page: loading the rows, and Add, Modify and Delete Search.
+// ManagerDialog, the Search List page: loading the rows, and Add, Modify and Delete Search.
 #include <cerrno>
 #include <cstdio>
 #include <string>

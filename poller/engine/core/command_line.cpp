@@ -1,5 +1,5 @@
 // Command line parsing of the poller ("-r", "-t file", "-s", "-u", "-k", or none).
-#include "poller/engine/command_line.h"
+#include "poller/engine/core/command_line.h"
 
 #include <cctype>
 #include <cstring>
