@@ -1,8 +1,8 @@
-// Whole-file helpers for the portable tests (text mode, so they see what the readers see).
+// File helpers for the portable tests of common/, beside the shared ones of tests/support.
 #pragma once
 #include <string>
 
-std::string ReadText(const std::string& path);   // empty when missing
-void WriteText(const std::string& path, const std::string& text);
-std::string ReadBinary(const std::string& path);
+#include "tests/support/test_text.h"
+
+void WriteText(const std::string& path, const std::string& text);  // text mode, as the writers
 bool Exists(const std::string& path);

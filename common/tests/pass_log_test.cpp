@@ -17,7 +17,7 @@ std::string Written(Write write) {
   std::FILE* log = std::fopen(kLog, "w");
   write(log);
   std::fclose(log);
-  std::string text = ReadText(kLog);
+  std::string text = ReadFileText(kLog);
   std::remove(kLog);
   return text;
 }
@@ -73,11 +73,11 @@ TEST(PassLog, EveryLineButNoBlockfileIsFlushedAtOnce) {
   std::FILE* log = std::fopen(kLog, "w");
   std::setvbuf(log, nullptr, _IOFBF, 1 << 16);  // a large buffer: only an explicit flush writes
   WriteSearchLine(log, "flushed", 1, 1.0f);
-  EXPECT_EQ(ReadText(kLog), "DESCRIPTION:flushed TRIGGERMINUTES:1 TRIGGERPRICE:1.00\n");
+  EXPECT_EQ(ReadFileText(kLog), "DESCRIPTION:flushed TRIGGERMINUTES:1 TRIGGERPRICE:1.00\n");
   WriteNoBlockfileLine(log);
-  EXPECT_EQ(ReadText(kLog), "DESCRIPTION:flushed TRIGGERMINUTES:1 TRIGGERPRICE:1.00\n");
+  EXPECT_EQ(ReadFileText(kLog), "DESCRIPTION:flushed TRIGGERMINUTES:1 TRIGGERPRICE:1.00\n");
   WriteAlertLine(log, 1, 1, 1.0f, 1.0f);
-  EXPECT_NE(ReadText(kLog).find("no blockfile\nRURE LOTWISE ALERT"), std::string::npos);
+  EXPECT_NE(ReadFileText(kLog).find("no blockfile\nRURE LOTWISE ALERT"), std::string::npos);
   std::fclose(log);
   std::remove(kLog);
 }

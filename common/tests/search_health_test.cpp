@@ -113,7 +113,7 @@ TEST(SearchHealthFile, WrittenWholeInCrLfAndDamagedFilesAreRefusedWhole) {
   records[1].outcome = Items(4);
   records[1].lastItemsFound = "01/02/26 03:04:05";
   ASSERT_TRUE(SaveSearchHealth(kPath, records));
-  EXPECT_EQ(ReadBinary(kPath), "one\thttp://h/1\tnone\t1\tnever\t0\r\ntwo\thttp://h/2\titems 4\t1\t01/02/26 03:04:05\t0\r\n");
+  EXPECT_EQ(ReadFileBytes(kPath), "one\thttp://h/1\tnone\t1\tnever\t0\r\ntwo\thttp://h/2\titems 4\t1\t01/02/26 03:04:05\t0\r\n");
   EXPECT_FALSE(Exists(TemporaryHealthPath(kPath)));
   std::vector<SearchHealth> back;
   EXPECT_EQ(LoadSearchHealth(kPath, &back), HealthFileRead::kRead);

@@ -59,7 +59,7 @@ TEST_F(SearchListRewrite, ARewriteThatCannotWriteItsCopyLeavesTheListUntouched) 
   EXPECT_EQ(ReplaceSearch(kList, 2, kTwo, Texts("TWO", "2")), RewriteResult::Failed);
   EXPECT_EQ(DeleteSearch(kList, 2, kTwo), RewriteResult::Failed);
   EXPECT_EQ(ConvertOldSearchList("missing-old-list.ini", kList), ConversionResult::Failed);
-  EXPECT_EQ(ReadBinary(kList), kThree);
+  EXPECT_EQ(ReadFileBytes(kList), kThree);
 }
 
 TEST_F(SearchListRewrite, ARewriteOnAFullDiskLeavesTheListUntouched) {
@@ -72,7 +72,7 @@ TEST_F(SearchListRewrite, ARewriteOnAFullDiskLeavesTheListUntouched) {
                            +[] { return DeleteSearch(kList, 2, kTwo) == RewriteResult::Done; }}) {
     ASSERT_EQ(symlink("/dev/full", kTemporary.c_str()), 0);
     EXPECT_FALSE(change());
-    EXPECT_EQ(ReadBinary(kList), kThree);
+    EXPECT_EQ(ReadFileBytes(kList), kThree);
     std::remove(kTemporary.c_str());
   }
 }
@@ -130,10 +130,10 @@ TEST_F(SearchListRewrite, AManagerStoppedAtAnyStepOfARewriteLeavesTheOldListOrTh
     RemoveBoth();
     WriteText(kList, kThree);
     RunCutOff(c.step, c.change);
-    EXPECT_EQ(ReadText(kList), c.after);
+    EXPECT_EQ(ReadFileText(kList), c.after);
     // The next rewrite starts afresh over a stray copy.
     ASSERT_TRUE(AppendSearch(kList, Texts("five", "5")));
-    EXPECT_EQ(ReadText(kList), c.after + "\"five\"\thttp://a/five\t0\t1\t2\t5\n");
+    EXPECT_EQ(ReadFileText(kList), c.after + "\"five\"\thttp://a/five\t0\t1\t2\t5\n");
   }
 }
 
@@ -176,5 +176,5 @@ TEST_F(SearchListRewrite, AReaderDuringRewritesAlwaysSeesAWholeList) {
   reader.join();
   EXPECT_TRUE(torn.empty()) << torn.front();
   EXPECT_GT(reads.load(), 0);
-  EXPECT_EQ(ReadText(kList), kThree);
+  EXPECT_EQ(ReadFileText(kList), kThree);
 }

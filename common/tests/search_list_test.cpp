@@ -121,7 +121,7 @@ TEST_F(SearchListFile, ACtrlZByteEndsNeitherTheListNorAnyRewrite) {
   const SearchTexts four = Texts("four", "http://a/4", "0", "0", "4", "4");
   ASSERT_TRUE(AppendSearch(kList, four));
   ASSERT_EQ(DeleteSearch(kList, 4, FormatAddForm(four)), RewriteResult::Done);
-  std::string onDisk = ReadBinary(kList);
+  std::string onDisk = ReadFileBytes(kList);
   for (size_t at; (at = onDisk.find("\r\n")) != std::string::npos;) onDisk.erase(at, 1);
   EXPECT_EQ(onDisk, "\"ONE\" http://b/1 0 0 1 1\n\"two \x1A odd\" http://a/2 0 0 2 2\n\"three\" http://a/3 0 0 3 3\n");
 }
@@ -136,7 +136,7 @@ TEST_F(SearchListFile, ChangingLineThreeOfFiveKeepsTheOthersByteForByte) {
   WriteText(kList, original);
   ASSERT_EQ(ReplaceSearch(kList, 3, "\"three\" http://a/3 0 0 0 3", Texts("THREE", "http://b/3", "1", "2", "3", "4.5")),
             RewriteResult::Done);
-  EXPECT_EQ(ReadText(kList),
+  EXPECT_EQ(ReadFileText(kList),
             "\"one\"\thttp://a/1\t0\t1\t0\t10\n"
             "\"two\" http://a/2 0 0 5 12.50\n"
             "\"THREE\" http://b/3 1 2 3 4.5\n"
@@ -151,8 +151,8 @@ TEST_F(SearchListFile, ChangingLineThreeOfFiveKeepsTheOthersByteForByte) {
       "\"two\" http://a/2 0 0 5 12.50\n"
       "\"four  with  blanks\"\thttp://a/4\t1\t0\t0\t99.99\n"
       "\"five\" http://a/5 2 2 2 1.00\n";
-  EXPECT_EQ(ReadText(kList), four);
-  EXPECT_EQ(ReadText(TemporaryCopyPath(kList)), four);
+  EXPECT_EQ(ReadFileText(kList), four);
+  EXPECT_EQ(ReadFileText(TemporaryCopyPath(kList)), four);
 }
 
 TEST_F(SearchListFile, ALineThatIsGoneOrHoldsOtherBytesIsNeitherChangedNorDeleted) {
@@ -180,7 +180,7 @@ TEST_F(SearchListFile, ALineThatIsGoneOrHoldsOtherBytesIsNeitherChangedNorDelete
     EXPECT_EQ(ReplaceSearch(kList, c.line, c.loaded, texts), RewriteResult::LineChanged);
     EXPECT_EQ(DeleteSearch(kList, c.line, c.loaded), RewriteResult::LineChanged);
     EXPECT_EQ(Exists(kList), c.list != nullptr);
-    EXPECT_EQ(ReadText(kList), c.list ? c.list : "");
+    EXPECT_EQ(ReadFileText(kList), c.list ? c.list : "");
     EXPECT_FALSE(Exists(TemporaryCopyPath(kList)));
   }
 }
@@ -188,13 +188,13 @@ TEST_F(SearchListFile, ALineThatIsGoneOrHoldsOtherBytesIsNeitherChangedNorDelete
 TEST_F(SearchListFile, AFinalLineWithoutLineEndIsNeverLost) {
   WriteText(kList, "\"one\" http://a/1 0 0 1 1\n\"fragment\" http://a/2 0 0 2 2");
   ASSERT_TRUE(AppendSearch(kList, Texts("added", "http://a/3", "0", "0", "3", "3")));
-  EXPECT_EQ(ReadText(kList),
+  EXPECT_EQ(ReadFileText(kList),
             "\"one\" http://a/1 0 0 1 1\n\"fragment\" http://a/2 0 0 2 2\n\"added\"\thttp://a/3\t0\t0\t3\t3\n");
 
   WriteText(kList, "\"one\" http://a/1 0 0 1 1\n\"fragment\" http://a/2 0 0 2 2");
   ASSERT_EQ(ReplaceSearch(kList, 1, "\"one\" http://a/1 0 0 1 1", Texts("ONE", "http://b/1", "0", "0", "1", "1")),
             RewriteResult::Done);
-  EXPECT_EQ(ReadText(kList), "\"ONE\" http://b/1 0 0 1 1\n\"fragment\" http://a/2 0 0 2 2\n");
+  EXPECT_EQ(ReadFileText(kList), "\"ONE\" http://b/1 0 0 1 1\n\"fragment\" http://a/2 0 0 2 2\n");
 }
 
 TEST_F(SearchListFile, OverlongAndMalformedLinesCountAsOneLineEach) {
@@ -204,7 +204,7 @@ TEST_F(SearchListFile, OverlongAndMalformedLinesCountAsOneLineEach) {
   // Line 4 is "last": the 3000-byte line and the blank line each count as one line.
   ASSERT_EQ(ReplaceSearch(kList, 4, "\"last\" http://a/z 0 0 9 9", Texts("LAST", "http://b/z", "0", "0", "9", "9")),
             RewriteResult::Done);
-  EXPECT_EQ(ReadText(kList), longLine + "\nnot a search at all\n\n\"LAST\" http://b/z 0 0 9 9\n");
+  EXPECT_EQ(ReadFileText(kList), longLine + "\nnot a search at all\n\n\"LAST\" http://b/z 0 0 9 9\n");
 
   std::FILE* file = std::fopen(kList, "r");
   ASSERT_NE(file, nullptr);
@@ -236,13 +236,13 @@ TEST_F(SearchListFile, ANulByteInALineHidesNoLineEnd) {
   const SearchTexts three = Texts("three", "http://a/3", "0", "0", "3", "3");
   ASSERT_TRUE(AppendSearch(kList, three));
   ASSERT_EQ(DeleteSearch(kList, 3, FormatAddForm(three)), RewriteResult::Done);
-  EXPECT_EQ(ReadText(kList), original);
+  EXPECT_EQ(ReadFileText(kList), original);
 }
 
 TEST_F(SearchListFile, AppendCreatesTheFileAndUsesTheAddForm) {
   ASSERT_TRUE(AppendSearch(kList, Texts("first", "http://a/1", "0", "1", "2", "12")));
   ASSERT_TRUE(AppendSearch(kList, Texts("second", "http://a/2", "3", "4", "5", "6.5")));
-  EXPECT_EQ(ReadText(kList), "\"first\"\thttp://a/1\t0\t1\t2\t12\n\"second\"\thttp://a/2\t3\t4\t5\t6.5\n");
+  EXPECT_EQ(ReadFileText(kList), "\"first\"\thttp://a/1\t0\t1\t2\t12\n\"second\"\thttp://a/2\t3\t4\t5\t6.5\n");
 }
 
 TEST_F(SearchListFile, ConversionStopsAtTheFirstShortLine) {
@@ -254,12 +254,12 @@ TEST_F(SearchListFile, ConversionStopsAtTheFirstShortLine) {
             "abc\n"
             "\"After the short line\" http://old/3 5 5\n");
   ASSERT_EQ(ConvertOldSearchList(oldList, kList), ConversionResult::Converted);
-  EXPECT_EQ(ReadText(kList), "\"Old search\" http://old/1 0 0 30 25.50\n\"Second\" http://old/2 0 0 45 100.00\n");
+  EXPECT_EQ(ReadFileText(kList), "\"Old search\" http://old/1 0 0 30 25.50\n\"Second\" http://old/2 0 0 45 100.00\n");
 
   std::remove(oldList);
   ASSERT_EQ(ConvertOldSearchList(oldList, kList), ConversionResult::Converted);
   EXPECT_TRUE(Exists(kList));
-  EXPECT_EQ(ReadText(kList), "");
+  EXPECT_EQ(ReadFileText(kList), "");
 }
 
 TEST_F(SearchListFile, AnOldListThatCannotBeReadIsNotConvertedToAnEmptyList) {
@@ -275,6 +275,6 @@ TEST_F(SearchListFile, AnOldListThatCannotBeReadIsNotConvertedToAnEmptyList) {
   std::filesystem::remove(oldList);
   WriteText(oldList, "\"Old search\" http://old/1 30 25.5\n");
   EXPECT_EQ(ConvertOldSearchList(oldList, kList), ConversionResult::Converted);
-  EXPECT_EQ(ReadText(kList), "\"Old search\" http://old/1 0 0 30 25.50\n");
+  EXPECT_EQ(ReadFileText(kList), "\"Old search\" http://old/1 0 0 30 25.50\n");
   std::remove(oldList);
 }

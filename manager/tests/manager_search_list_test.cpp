@@ -184,9 +184,9 @@ TEST_F(SearchListPage, ModifyAsksThenRewritesOnlyItsLine) {
   EXPECT_EQ(question.buttons[0].first, IDYES);
   EXPECT_EQ(question.buttons[1].first, IDNO);
   ASSERT_TRUE(EditorClosed());
-  std::vector<std::string> expected = Lines(kFiveSearches);
+  std::vector<std::string> expected = SplitLines(kFiveSearches);
   expected[2] = "\"Old search\" http://search.rure.com/old 0 4 30 20";
-  EXPECT_EQ(Lines(session_.ListBytes()), expected);
+  EXPECT_EQ(SplitLines(session_.ListBytes()), expected);
   EXPECT_EQ(session_.ListBytes().size(), std::string(kFiveSearches).size() - 7 + 4);
   EXPECT_FALSE(FileExists(session_.FolderFile("lotwise2.initmp")));
   // Refilled in the change reading: price as a number, the rest as stored.
@@ -212,9 +212,9 @@ TEST_F(SearchListPage, ASecondDoubleClickOnlyRaisesTheEditorThatKeepsItsSearch) 
   ui::PostClick(editor, IDOK);
   EXPECT_NE(ui::AnswerMessageBox("Modify", IDYES).window, nullptr);
   ASSERT_TRUE(EditorClosed());
-  std::vector<std::string> expected = Lines(kFiveSearches);
+  std::vector<std::string> expected = SplitLines(kFiveSearches);
   expected[3] = "\"Pocket watch\" http://search.rure.com/watch 3 0 0 150";
-  EXPECT_EQ(Lines(session_.ListBytes()), expected);
+  EXPECT_EQ(SplitLines(session_.ListBytes()), expected);
   EXPECT_TRUE(session_.Close());
 }
 
@@ -232,9 +232,9 @@ TEST_F(SearchListPage, DeleteAsksAndLeavesTheTemporaryCopy) {
   EXPECT_NE(ui::AnswerMessageBox("Delete", IDYES).window, nullptr);
   ASSERT_TRUE(WaitForRows({"Nikon F3 body\t12.00\t1\t2\t30", "Brass compass\t99.00\t0\t5\t0",
                            "Pocket watch\t150.00\t2\t0\t0", "Slide rule\t7.50\t0\t1\t15"}));
-  std::vector<std::string> expected = Lines(kFiveSearches);
+  std::vector<std::string> expected = SplitLines(kFiveSearches);
   expected.erase(expected.begin() + 2);
-  EXPECT_EQ(Lines(session_.ListBytes()), expected);
+  EXPECT_EQ(SplitLines(session_.ListBytes()), expected);
   EXPECT_EQ(ReadFileBytes(session_.FolderFile("lotwise2.initmp")), session_.ListBytes());
   EXPECT_TRUE(session_.Close());
 }
@@ -258,9 +258,9 @@ TEST_F(SearchListPage, DeleteWaitsWhileASearchIsBeingChanged) {
   ui::PostClick(editor, IDOK);
   EXPECT_NE(ui::AnswerMessageBox("Modify", IDYES).window, nullptr);
   ASSERT_TRUE(EditorClosed());
-  std::vector<std::string> expected = Lines(kFiveSearches);
+  std::vector<std::string> expected = SplitLines(kFiveSearches);
   expected[3] = "\"Pocket watch\" http://search.rure.com/watch 2 0 45 150";
-  EXPECT_EQ(Lines(session_.ListBytes()), expected);
+  EXPECT_EQ(SplitLines(session_.ListBytes()), expected);
 
   // An editor for a new search does not hold up a delete.
   ui::Click(window_, kAddSearch);
@@ -275,7 +275,7 @@ TEST_F(SearchListPage, DeleteWaitsWhileASearchIsBeingChanged) {
   ASSERT_TRUE(EditorClosed());
   expected.erase(expected.begin());
   expected.push_back("\"Globe\"\thttp://search.rure.com/globe\t0\t0\t9\t40");
-  EXPECT_EQ(Lines(session_.ListBytes()), expected);
+  EXPECT_EQ(SplitLines(session_.ListBytes()), expected);
   EXPECT_EQ(ListRows().back(), "Globe\t40\t0\t0\t9");
   EXPECT_TRUE(session_.Close());
 }
@@ -360,7 +360,7 @@ TEST_F(SearchListPage, AddressesThePollerCannotWatchAreRefusedAndTheEditorStaysO
   ui::PostClick(editor, IDOK);
   EXPECT_NE(ui::AnswerMessageBox("Modify", IDYES).window, nullptr) << ui::DescribeScreen();
   ASSERT_TRUE(EditorClosed());
-  EXPECT_EQ(Lines(session_.ListBytes())[1], "\"Brass compass\" HTTP://search.rure.com/compass 0 5 0 99");
+  EXPECT_EQ(SplitLines(session_.ListBytes())[1], "\"Brass compass\" HTTP://search.rure.com/compass 0 5 0 99");
   EXPECT_TRUE(session_.Close());
 }
 
@@ -415,7 +415,7 @@ TEST_F(SearchListPage, EditorClosesByCancelCloseBoxAndKeysAndDoneComesBack) {
   Fill(editor, {"Sextant", "http://search.rure.com/sextant", "0", "1", "0", "80"});
   PostMessageA(GetDlgItem(editor, kEditorMinutes), WM_KEYDOWN, VK_RETURN, 0);
   EXPECT_TRUE(EditorClosed());
-  EXPECT_EQ(Lines(session_.ListBytes()).back(), "\"Sextant\"\thttp://search.rure.com/sextant\t0\t1\t0\t80");
+  EXPECT_EQ(SplitLines(session_.ListBytes()).back(), "\"Sextant\"\thttp://search.rure.com/sextant\t0\t1\t0\t80");
   EXPECT_TRUE(session_.Close());
 }
 
@@ -431,14 +431,14 @@ TEST_F(SearchListPage, AnUnreadableLineCanBeRepaired) {
   ui::PostClick(editor, IDOK);
   EXPECT_NE(ui::AnswerMessageBox("Modify", IDYES).window, nullptr);
   ASSERT_TRUE(EditorClosed());
-  EXPECT_EQ(Lines(session_.ListBytes())[1], "\"Half a line\" http://search.rure.com/half 1 0 0 3");
+  EXPECT_EQ(SplitLines(session_.ListBytes())[1], "\"Half a line\" http://search.rure.com/half 1 0 0 3");
   EXPECT_EQ(ListRows()[1], "Half a line\t3.00\t1\t0\t0");
   EXPECT_TRUE(session_.Close());
 }
 
 TEST_F(SearchListPage, AListChangedElsewhereIsNeverChangedAtTheWrongLine) {
   StartWith(kFiveSearches);
-  std::vector<std::string> lines = Lines(kFiveSearches);
+  std::vector<std::string> lines = SplitLines(kFiveSearches);
 
   // Another program removes line 1: row 2 ("Old search") would now address "Pocket watch".
   std::string changed;

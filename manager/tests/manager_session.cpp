@@ -72,20 +72,5 @@ int ManagerSession::CurrentTab() const {
 
 HWND ManagerSession::WaitForEditor() const { return ui::WaitForWindow(kEditorCaption); }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (char c : text) {
-    if (c == '\n') {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      lines.push_back(line);
-      line.clear();
-    } else {
-      line += c;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
-}
 
 }  // namespace testing_support

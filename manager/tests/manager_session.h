@@ -72,7 +72,5 @@ class ManagerSession {
   std::string name_;
 };
 
-// Splits text at its line ends (CR LF or LF); a last line without one is kept.
-std::vector<std::string> Lines(const std::string& text);
 
 }  // namespace testing_support

@@ -35,7 +35,7 @@ const char kOnePass[] =
 std::vector<std::string> WaitForLaunches(const ManagerSession& session, size_t lines) {
   std::vector<std::string> seen;
   WaitUntil([&] {
-    seen = Lines(ReadFileBytes(session.FolderFile("launch.txt")));
+    seen = SplitLines(ReadFileBytes(session.FolderFile("launch.txt")));
     return seen.size() >= lines;
   });
   return seen;
@@ -145,7 +145,7 @@ TEST(ManagerWindow, PathsFollowTheFolderSettingAtEveryLoad) {
   session.ShowTab(0);
   ui::Click(window, kSearchNow);
   std::vector<std::string> launches;
-  WaitUntil([&] { return (launches = Lines(ReadFileBytes(other.File("launch.txt")))).size() >= 2; });
+  WaitUntil([&] { return (launches = SplitLines(ReadFileBytes(other.File("launch.txt")))).size() >= 2; });
   ASSERT_EQ(launches.size(), 2u);
   EXPECT_EQ(launches[1], other.Path());
   EXPECT_TRUE(session.Close());

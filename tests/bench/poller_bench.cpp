@@ -251,18 +251,6 @@ std::string FreshFolder(const std::string& name) {
   return path;
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  if (start < text.size()) lines.push_back(text.substr(start));
-  return lines;
-}
-
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
   for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
     text.replace(at, from.size(), to);

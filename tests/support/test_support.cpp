@@ -71,32 +71,6 @@ ScratchFolder::ScratchFolder(const std::string& name) {
 
 ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
 
-std::string ReadFileBytes(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return {};
-  std::string bytes;
-  char buffer[4096];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-  std::fclose(file);
-  return bytes;
-}
-
-std::vector<std::string> CompleteLines(const std::string& text, const std::string& lineEnd) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find(lineEnd, start)) != std::string::npos; start = end + lineEnd.size())
-    lines.push_back(text.substr(start, end - start));
-  return lines;
-}
-
-bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return std::fclose(file) == 0 && ok;
-}
-
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 void RemoveTree(const std::string& path) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/unique_handle.h"
+#include "tests/support/test_text.h"
 
 namespace testing_support {
 
@@ -63,10 +64,11 @@ class ScratchFolder {
   std::string path_;
 };
 
-std::string ReadFileBytes(const std::string& path);  // empty when missing
-// The lines of text that end with lineEnd, without it; a last line without one is left out.
-std::vector<std::string> CompleteLines(const std::string& text, const std::string& lineEnd = "\r\n");
-bool WriteFileBytes(const std::string& path, const std::string& bytes);
+// The whole-file reads and writes and the line splitters of every test (tests/support/test_text.h).
+using ::CompleteLines;
+using ::ReadFileBytes;
+using ::SplitLines;
+using ::WriteFileBytes;
 bool FileExists(const std::string& path);
 void RemoveTree(const std::string& path);
 

@@ -108,7 +108,7 @@ TEST(ItemParser, TakesTitlePriceBidsAndTimeLeftByTheirShapeAndOrder) {
 }
 
 TEST(ItemParser, GivesThePageItemsOneACallAndThenNone) {
-  WriteBinary("page.html", "<html><script>function doFormSubmit(f) { f.submit(); }</script>\n" +
+  WriteFileBytes("page.html", "<html><script>function doFormSubmit(f) { f.submit(); }</script>\n" +
                                RawRow("101", "First item", "$1.00", "1", "1m") +
                                RawRow("102", "Second item", "$2.00", "2", "2m") + "</table></html>\n");
   ResultPage page;

@@ -95,7 +95,7 @@ TEST(Normaliser, PiecesOf1023CharactersAreLinesOfTheirOwn) {
 
 TEST(Normaliser, OnePassGivesWhatTheTwoPassesGive) {
   for (const char* name : {"raw_pocket_watches", "escaped_film_cameras", "raw_long_line_pens", "raw_no_items"}) {
-    WriteBinary("page.html", ReadBinary(std::string("pages/") + name + ".html"));
+    WriteFileBytes("page.html", ReadFileBytes(std::string("pages/") + name + ".html"));
     EXPECT_EQ(CheckNormaliserAgainstPasses("page.html"), "") << name;
   }
   // Pages of pieces that meet the piece boundaries of both passes in every way: entities
@@ -109,38 +109,38 @@ TEST(Normaliser, OnePassGivesWhatTheTwoPassesGive) {
     std::string page;
     const int count = static_cast<int>(random() % 60);
     for (int i = 0; i < count; ++i) page += kPieces[random() % std::size(kPieces)];
-    WriteBinary("page.html", page);
+    WriteFileBytes("page.html", page);
     ASSERT_EQ(CheckNormaliserAgainstPasses("page.html"), "") << "round " << round;
   }
 }
 
 TEST(Normaliser, LeavesTheNormalisedPageInTemphtmlHtmlOnly) {
   // Test mode: a saved page of another name is read, not changed; an old result is replaced.
-  WriteBinary("temphtml.html", "old result");
-  WriteBinary("saved.html", "<p>saved</p>\n");
+  WriteFileBytes("temphtml.html", "old result");
+  WriteFileBytes("saved.html", "<p>saved</p>\n");
   ResultPage page;
   page.stream = std::fopen("saved.html", "r");
   NormaliseResultPage(page);
   ASSERT_NE(page.stream, nullptr);
   ClosePage(page);
-  EXPECT_EQ(ReadBinary("saved.html"), "<p>saved</p>\n");
-  EXPECT_EQ(ReadText("temphtml.html"), "<p\n>saved</p\n>");
+  EXPECT_EQ(ReadFileBytes("saved.html"), "<p>saved</p>\n");
+  EXPECT_EQ(ReadFileText("temphtml.html"), "<p\n>saved</p\n>");
   EXPECT_FALSE(FileExists("temphtml.txt"));
 
   // Normal runs: the downloaded page itself is replaced.
-  WriteBinary("temphtml.html", "<i>new</i>");
+  WriteFileBytes("temphtml.html", "<i>new</i>");
   page.stream = std::fopen("temphtml.html", "r");
   NormaliseResultPage(page);
   ASSERT_NE(page.stream, nullptr);
   ClosePage(page);
-  EXPECT_EQ(ReadText("temphtml.html"), "<i\n>new</i\n>");
+  EXPECT_EQ(ReadFileText("temphtml.html"), "<i\n>new</i\n>");
 }
 
 TEST(Normaliser, APageThatCannotBeRewrittenHasNoItems) {
   // "temphtml.txt" cannot be created when a folder stands in its way.
   std::filesystem::create_directory("temphtml.txt");
   const std::string saved = "<a href=\"ViewItem&item=1\">Camera body</a><b>$1.00</b><b>1m</b>";
-  WriteBinary("page.html", saved);
+  WriteFileBytes("page.html", saved);
   ResultPage page;
   page.stream = std::fopen("page.html", "r");
   NormaliseResultPage(page);
@@ -151,7 +151,7 @@ TEST(Normaliser, APageThatCannotBeRewrittenHasNoItems) {
   ParseNextItem(page, item);
   EXPECT_EQ(item.id[0], '\0');
   ClosePage(page);
-  EXPECT_EQ(ReadBinary("page.html"), saved);
+  EXPECT_EQ(ReadFileBytes("page.html"), saved);
   std::filesystem::remove("temphtml.txt");
 }
 

@@ -7,14 +7,8 @@
 
 #include "poller/parse/result_page.h"
 
-void WriteBinary(const std::string& path, const std::string& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr) << path;
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
-}
-
 namespace {
+// The rest of an open stream.
 std::string ReadAll(std::FILE* file) {
   std::string text;
   char buffer[4096];
@@ -24,22 +18,6 @@ std::string ReadAll(std::FILE* file) {
 }
 }  // namespace
 
-std::string ReadBinary(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return {};
-  std::string text = ReadAll(file);
-  std::fclose(file);
-  return text;
-}
-
-std::string ReadText(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "r");
-  if (!file) return {};
-  std::string text = ReadAll(file);
-  std::fclose(file);
-  return text;
-}
-
 bool FileExists(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file) std::fclose(file);
@@ -47,7 +25,7 @@ bool FileExists(const std::string& path) {
 }
 
 std::vector<std::string> ParsePage(const std::string& page, PageRunMode mode) {
-  WriteBinary("page.html", page);
+  WriteFileBytes("page.html", page);
   std::vector<AuctionItem> items;
   const std::string failure = CheckPageRun("page.html", mode, &items);
   EXPECT_EQ(failure, "");
@@ -57,7 +35,7 @@ std::vector<std::string> ParsePage(const std::string& page, PageRunMode mode) {
 }
 
 std::string NormalisedText(const std::string& page) {
-  WriteBinary("page.html", page);
+  WriteFileBytes("page.html", page);
   ResultPage result;
   result.stream = std::fopen("page.html", "r");
   NormaliseResultPage(result);

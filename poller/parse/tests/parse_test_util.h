@@ -5,9 +5,8 @@
 
 #include "poller/parse/fuzz/page_run_check.h"
 
-void WriteBinary(const std::string& path, const std::string& bytes);
-std::string ReadBinary(const std::string& path);
-std::string ReadText(const std::string& path);  // text mode, as the poller reads
+#include "tests/support/test_text.h"
+
 bool FileExists(const std::string& path);
 
 // Writes page to "page.html" and runs the page loop over it; each item as FormatItem gives it.

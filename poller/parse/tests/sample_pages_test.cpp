@@ -4,7 +4,7 @@
 
 #include <filesystem>
 #include <random>
-#include <sstream>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -13,13 +13,10 @@
 
 namespace {
 
+// The .expected files may hold blank lines between items.
 std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) lines.push_back(line);
-  }
+  std::vector<std::string> lines = SplitLines(text);
+  lines.erase(std::remove(lines.begin(), lines.end(), std::string()), lines.end());
   return lines;
 }
 
@@ -36,14 +33,14 @@ TEST(SamplePages, ParseToTheExpectedItems) {
                                 "raw_no_items", "escaped_no_items"};
   for (const char* name : kPages) {
     const std::string page = std::string("pages/") + name + ".html";
-    const std::string saved = ReadBinary(page);
+    const std::string saved = ReadFileBytes(page);
     ASSERT_FALSE(saved.empty()) << page;
-    const std::vector<std::string> expected = Lines(ReadBinary(std::string("pages/") + name + ".expected"));
+    const std::vector<std::string> expected = Lines(ReadFileBytes(std::string("pages/") + name + ".expected"));
     EXPECT_EQ(ItemsOf(page), expected) << name;
-    EXPECT_EQ(ReadBinary(page), saved) << "a saved page is read, not changed";
+    EXPECT_EQ(ReadFileBytes(page), saved) << "a saved page is read, not changed";
 
     // As downloaded: the page is the working page file itself.
-    WriteBinary("temphtml.html", saved);
+    WriteFileBytes("temphtml.html", saved);
     EXPECT_EQ(ItemsOf("temphtml.html"), expected) << name;
   }
 }
@@ -64,10 +61,10 @@ TEST(SamplePages, ParserGivesWhatItsReferenceGives) {
   std::vector<std::string> inputs;
   for (const char* name : {"raw_pocket_watches", "escaped_film_cameras", "raw_long_line_pens", "raw_no_items",
                            "escaped_no_items"}) {
-    inputs.push_back(ReadBinary(std::string("pages/") + name + ".html"));
+    inputs.push_back(ReadFileBytes(std::string("pages/") + name + ".html"));
   }
   for (const auto& entry : std::filesystem::directory_iterator("regressions")) {
-    if (entry.is_regular_file()) inputs.push_back(ReadBinary(entry.path().string()));
+    if (entry.is_regular_file()) inputs.push_back(ReadFileBytes(entry.path().string()));
   }
   // Pages shuffled together from the pieces of item rows of both layouts.
   const std::string kPieces[] = {"<tr><td><a href=\"x.dll?ViewItem&item=", "<a href=\"ViewItem&amp;item=", "12345",
@@ -84,7 +81,7 @@ TEST(SamplePages, ParserGivesWhatItsReferenceGives) {
     inputs.push_back(page);
   }
   for (std::size_t i = 0; i < inputs.size(); ++i) {
-    WriteBinary("page.html", inputs[i]);
+    WriteFileBytes("page.html", inputs[i]);
     ASSERT_EQ(CheckParserAgainstReference("page.html", PageRunMode::Normalised), "") << "input " << i;
     ASSERT_EQ(CheckParserAgainstReference("page.html", PageRunMode::Raw), "") << "input " << i;
   }
