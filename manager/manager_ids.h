@@ -28,6 +28,11 @@
 #define kLastSearchedDate 1027
 #define kPageTabs 1031
 #define kSearchLabelFirst 1033
+#define kSearchLabelDescription 1033
+#define kSearchLabelPrice 1034
+#define kSearchLabelDays 1035
+#define kSearchLabelHours 1036
+#define kSearchLabelMinutes 1037
 #define kSearchLabelLast 1037
 #define kResultsLabelFirst 1038
 #define kResultsLabelId 1038

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "common/settings_store.h"
+#include "poller/dialogs/alert_ids.h"
+#include "poller/dialogs/settings_ids.h"
 #include "poller/engine/instance_control.h"
 #include "tests/fixture_site/fixture_site_client.h"
 #include "tests/support/compass_page.h"
@@ -190,20 +192,20 @@ TEST_F(PollerPass, AlertDialogShowsTheItemInTheCornerAndViewNowOpensItsPage) {
 
   HWND alert = ui::WaitForWindow("Lotwise Alert V2.8");
   ASSERT_NE(alert, nullptr) << ui::DescribeScreen();
-  EXPECT_EQ(ui::Text(alert, 1009), "Grandpa's silver pocket watch chain & fob");
-  EXPECT_EQ(ui::Text(alert, 1010), "1043398201");
-  EXPECT_EQ(ui::Text(alert, 1013), "9.99");
-  EXPECT_EQ(ui::Text(alert, 1015), "0");
-  EXPECT_EQ(ui::Text(alert, 1017), "0");
-  EXPECT_EQ(ui::Text(alert, 1019), "1");
-  EXPECT_EQ(ui::Text(alert, 1021), "12");
-  EXPECT_EQ(ui::Text(alert, 1026), "What would you like to do?");
-  EXPECT_EQ(ui::Text(alert, 1), "View Now");
-  EXPECT_EQ(ui::Text(alert, 2), "View Later");
-  EXPECT_EQ(ui::Text(alert, 1025), "View Never");
+  EXPECT_EQ(ui::Text(alert, kAlertDescription), "Grandpa's silver pocket watch chain & fob");
+  EXPECT_EQ(ui::Text(alert, kAlertId), "1043398201");
+  EXPECT_EQ(ui::Text(alert, kAlertPrice), "9.99");
+  EXPECT_EQ(ui::Text(alert, kAlertBids), "0");
+  EXPECT_EQ(ui::Text(alert, kAlertDays), "0");
+  EXPECT_EQ(ui::Text(alert, kAlertHours), "1");
+  EXPECT_EQ(ui::Text(alert, kAlertMinutes), "12");
+  EXPECT_EQ(ui::Text(alert, kAlertQuestion), "What would you like to do?");
+  EXPECT_EQ(ui::Text(alert, IDOK), "View Now");
+  EXPECT_EQ(ui::Text(alert, IDCANCEL), "View Later");
+  EXPECT_EQ(ui::Text(alert, kAlertViewNever), "View Never");
   EXPECT_EQ(GetWindowLongA(alert, GWL_STYLE) & WS_SYSMENU, 0);
   // A title's '&' is shown as itself, not as an underline under the next letter.
-  EXPECT_NE(GetWindowLongA(GetDlgItem(alert, 1009), GWL_STYLE) & SS_NOPREFIX, 0);
+  EXPECT_NE(GetWindowLongA(GetDlgItem(alert, kAlertDescription), GWL_STYLE) & SS_NOPREFIX, 0);
   CreateDirectoryA("screens", nullptr);
   Sleep(500);  // let the dialog paint
   SaveScreenshot("screens\\alert_dialog.bmp");  // for the user's guide (tools/screenshots.sh)
@@ -246,7 +248,7 @@ TEST_F(PollerPass, ViewNeverBlocksTheItemAndViewLaterRecordsNothing) {
   ASSERT_TRUE(pass.Start(poller_, "-t page.html", folder_.Path()));
   HWND alert = ui::WaitForWindow("Lotwise Alert V2.8");
   ASSERT_NE(alert, nullptr) << ui::DescribeScreen();
-  ui::Click(alert, 2);  // View Later
+  ui::Click(alert, IDCANCEL);  // View Later
   ASSERT_TRUE(pass.Wait(15000)) << ui::DescribeScreen();
   EXPECT_FALSE(FileExists(folder_.File("blockedauctions.ini")));
 
@@ -254,7 +256,7 @@ TEST_F(PollerPass, ViewNeverBlocksTheItemAndViewLaterRecordsNothing) {
   ASSERT_TRUE(pass.Start(poller_, "-t page.html", folder_.Path()));
   alert = ui::WaitForWindow("Lotwise Alert V2.8");
   ASSERT_NE(alert, nullptr) << ui::DescribeScreen();
-  ui::Click(alert, 1025);  // View Never
+  ui::Click(alert, kAlertViewNever);
   ASSERT_TRUE(pass.Wait(15000)) << ui::DescribeScreen();
   const std::string blocked = ReadFileBytes(folder_.File("blockedauctions.ini"));
   std::smatch match;
@@ -277,7 +279,7 @@ TEST_F(PollerPass, TipFollowsThePassOfTheSixthAlertDialog) {
   for (int dialog = 1; dialog <= 8; ++dialog) {
     HWND alert = ui::WaitForWindow("Lotwise Alert V2.8");
     ASSERT_NE(alert, nullptr) << "dialog " << dialog << "\n" << ui::DescribeScreen();
-    ui::Click(alert, 2);
+    ui::Click(alert, IDCANCEL);
     ASSERT_TRUE(ui::WaitForWindowGone("Lotwise Alert V2.8", 5000));
     EXPECT_EQ(ui::FindTopWindow("Lotwise Tip"), nullptr) << "after dialog " << dialog;
   }
@@ -407,9 +409,9 @@ TEST_F(PollerPass, PopupsSwitchedOffInTheSettingsDialogTakeEffectAtTheNextAlert)
   ASSERT_TRUE(settings.Start(poller_, "-s", folder_.Path()));
   HWND dialog = ui::WaitForWindow("Lotwise V2.6");
   ASSERT_NE(dialog, nullptr) << ui::DescribeScreen();
-  ui::SetChecked(dialog, 1005, false);
-  ui::SetChecked(dialog, 1007, false);
-  ui::PostClick(dialog, 1004);
+  ui::SetChecked(dialog, kSettingsPopupMessages, false);
+  ui::SetChecked(dialog, kSettingsBrowserButton, false);
+  ui::PostClick(dialog, kSettingsSave);
   ASSERT_TRUE(settings.Wait(10000)) << ui::DescribeScreen();
 
   ui::Click(alert, IDCANCEL);

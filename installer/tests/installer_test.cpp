@@ -13,6 +13,7 @@
 #include <string>
 
 #include "common/settings_store.h"
+#include "manager/manager_ids.h"
 #include "tests/fixture_site/fixture_site_client.h"
 #include "tests/support/test_support.h"
 #include "tests/uidriver/ui_driver.h"
@@ -201,8 +202,8 @@ TEST_F(Installer, SilentInstallPlacesEverythingAndTheManagerRunsAPassThere) {
   ASSERT_TRUE(managerProcess.Start(Installed("LotwiseMgr.exe"), "", "C:\\"));
   HWND window = ui::WaitForWindow("Lotwise Manager V2.3");
   ASSERT_NE(window, nullptr) << ui::DescribeScreen();
-  EXPECT_EQ(ui::ListRows(window, 1000).size(), 1u);
-  ui::Click(window, 1010);  // Search Now
+  EXPECT_EQ(ui::ListRows(window, kSearchList).size(), 1u);
+  ui::Click(window, kSearchNow);
   std::string log;
   for (int i = 0; i < 300 && log.find("Closed lotwise2.ini") == std::string::npos; ++i) {
     Sleep(100);
@@ -212,10 +213,10 @@ TEST_F(Installer, SilentInstallPlacesEverythingAndTheManagerRunsAPassThere) {
   EXPECT_NE(log.find("RURE LOTWISE ALERT"), std::string::npos) << log;
 
   // The results page shows the pass: eight items, with its date beside the label.
-  SendMessageA(GetDlgItem(window, 1031), TCM_SETCURFOCUS, 1, 0);
-  EXPECT_EQ(ui::ListRows(window, 1005).size(), 8u);
-  EXPECT_NE(ui::Text(window, 1027), "Never");
-  ui::Click(window, 1);
+  SendMessageA(GetDlgItem(window, kPageTabs), TCM_SETCURFOCUS, 1, 0);
+  EXPECT_EQ(ui::ListRows(window, kResultsList).size(), 8u);
+  EXPECT_NE(ui::Text(window, kLastSearchedDate), "Never");
+  ui::Click(window, IDOK);
   EXPECT_TRUE(managerProcess.Wait(10000));
 }
 

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "common/settings_store.h"
+#include "manager/manager_ids.h"
 #include "platform/registry_key.h"
 #include "tests/uidriver/ui_driver.h"
 
@@ -64,10 +65,10 @@ bool ManagerSession::Close() {
   return process_.Wait(10000, &code) && code == 0;
 }
 
-void ManagerSession::ShowTab(int index) const { SendMessageA(GetDlgItem(window_, 1031), TCM_SETCURFOCUS, index, 0); }
+void ManagerSession::ShowTab(int index) const { SendMessageA(GetDlgItem(window_, kPageTabs), TCM_SETCURFOCUS, index, 0); }
 
 int ManagerSession::CurrentTab() const {
-  return static_cast<int>(SendMessageA(GetDlgItem(window_, 1031), TCM_GETCURSEL, 0, 0));
+  return static_cast<int>(SendMessageA(GetDlgItem(window_, kPageTabs), TCM_GETCURSEL, 0, 0));
 }
 
 HWND ManagerSession::WaitForEditor() const { return ui::WaitForWindow(kEditorCaption); }

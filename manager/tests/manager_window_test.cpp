@@ -43,9 +43,12 @@ std::vector<std::string> WaitForLaunches(const ManagerSession& session, size_t l
 
 // Which controls each page shows; the others are hidden, Done and the tabs always shown.
 const std::vector<int> kPageControls[3] = {
-    {1000, 1033, 1034, 1035, 1036, 1037, 1002, 1003, 1004, 1010},
-    {1005, 1038, 1039, 1040, 1041, 1042, 1043, 1044, 1045, 1027, 1011},
-    {1007},
+    {kSearchList, kSearchLabelDescription, kSearchLabelPrice, kSearchLabelDays, kSearchLabelHours,
+     kSearchLabelMinutes, kAddSearch, kDeleteSearch, kModifySearch, kSearchNow},
+    {kResultsList, kResultsLabelId, kResultsLabelDescription, kResultsLabelBids, kResultsLabelPrice,
+     kResultsLabelDays, kResultsLabelHours, kResultsLabelMinutes, kLastSearchedLabel, kLastSearchedDate,
+     kRefreshResults},
+    {kReconfigure},
 };
 
 }  // namespace

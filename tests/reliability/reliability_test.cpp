@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "common/settings_store.h"
+#include "manager/manager_ids.h"
 #include "manager/tests/manager_session.h"
+#include "poller/dialogs/alert_ids.h"
 #include "poller/engine/instance_control.h"
 #include "tests/fixture_site/fixture_site_client.h"
 #include "tests/support/compass_page.h"
@@ -251,7 +253,7 @@ TEST_F(Reliability, ARewriteKilledAtAnyStepLeavesAWholeListThatTheManagerStartsW
     EXPECT_EQ(manager.ListBytes(), c.killedLeaves);
     ASSERT_TRUE(manager.Start()) << ui::DescribeScreen();
     EXPECT_EQ(manager.ListBytes(), c.managerShows);
-    EXPECT_EQ(ui::ListRows(manager.Window(), 1000).size(), CompleteLines(c.managerShows).size());
+    EXPECT_EQ(ui::ListRows(manager.Window(), kSearchList).size(), CompleteLines(c.managerShows).size());
     ASSERT_TRUE(manager.Close());
   }
 
@@ -263,7 +265,7 @@ TEST_F(Reliability, ARewriteKilledAtAnyStepLeavesAWholeListThatTheManagerStartsW
   WriteFileBytes(manager.FolderFile("lotwise2.initmp"), cutCopy);
   ASSERT_TRUE(manager.Start()) << ui::DescribeScreen();
   EXPECT_EQ(manager.ListBytes(), kThreeSearches);
-  EXPECT_EQ(ui::ListRows(manager.Window(), 1000).size(), 3u);
+  EXPECT_EQ(ui::ListRows(manager.Window(), kSearchList).size(), 3u);
   ASSERT_TRUE(manager.Close());
 
   // ...nor a delete's copy beside a list that the user removed: the old list is converted.
@@ -271,7 +273,7 @@ TEST_F(Reliability, ARewriteKilledAtAnyStepLeavesAWholeListThatTheManagerStartsW
   WriteFileBytes(manager.FolderFile("lotwise.ini"), "\"Old search\" http://127.0.0.1:9/old 30 25.5\r\n");
   ASSERT_TRUE(manager.Start()) << ui::DescribeScreen();
   EXPECT_EQ(manager.ListBytes(), "\"Old search\" http://127.0.0.1:9/old 0 0 30 25.50\r\n");
-  EXPECT_EQ(ui::ListRows(manager.Window(), 1000).size(), 1u);
+  EXPECT_EQ(ui::ListRows(manager.Window(), kSearchList).size(), 1u);
   ASSERT_TRUE(manager.Close());
 }
 
@@ -291,7 +293,7 @@ TEST_F(Reliability, TheManagerSaysWhenItsListCannotBeReadOrWritten) {
     ASSERT_EQ(box.buttons.size(), 1u) << box.Describe();
     HWND window = ui::WaitForWindow(kManagerCaption);
     ASSERT_NE(window, nullptr) << ui::DescribeScreen();
-    EXPECT_TRUE(ui::ListRows(window, 1000).empty());
+    EXPECT_TRUE(ui::ListRows(window, kSearchList).empty());
     ui::PostClick(window, IDOK);
     ASSERT_TRUE(manager.Process().Wait(10000));
   }
@@ -300,8 +302,8 @@ TEST_F(Reliability, TheManagerSaysWhenItsListCannotBeReadOrWritten) {
   // A read-only list cannot be replaced: the delete fails visibly and changes nothing.
   ASSERT_TRUE(SetFileAttributesA(manager.FolderFile("lotwise2.ini").c_str(), FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(manager.Start()) << ui::DescribeScreen();
-  ui::SelectRow(manager.Window(), 1000, 1);
-  ui::PostClick(manager.Window(), 1003);
+  ui::SelectRow(manager.Window(), kSearchList, 1);
+  ui::PostClick(manager.Window(), kDeleteSearch);
   EXPECT_NE(ui::AnswerMessageBox("Delete", IDYES).window, nullptr);
   const ui::MessageBoxSeen failed = ui::AnswerMessageBox("Error", IDOK, 15000);
   EXPECT_EQ(failed.text, "The search list " + manager.FolderFile("lotwise2.ini") + " could not be written.")
@@ -332,7 +334,7 @@ TEST_F(Reliability, AnOldListThatCannotBeReadIsNotConvertedToAnEmptyList) {
   // Held by another program: nothing is written, the list shows empty.
   startWithOldListHeld();
   HWND window = ui::WaitForWindow(kManagerCaption);
-  EXPECT_TRUE(ui::ListRows(window, 1000).empty());
+  EXPECT_TRUE(ui::ListRows(window, kSearchList).empty());
   EXPECT_FALSE(FileExists(manager.FolderFile("lotwise2.ini")));
   ui::PostClick(window, IDOK);
   ASSERT_TRUE(manager.Process().Wait(10000));
@@ -347,7 +349,7 @@ TEST_F(Reliability, AnOldListThatCannotBeReadIsNotConvertedToAnEmptyList) {
   DeleteFileA(manager.FolderFile("lotwise2.ini").c_str());
   startWithOldListHeld();
   window = ui::WaitForWindow(kManagerCaption);
-  ui::Click(window, 1002);
+  ui::Click(window, kAddSearch);
   HWND editor = ui::WaitForWindow(kEditorCaption);
   ASSERT_NE(editor, nullptr) << ui::DescribeScreen();
   const struct {
@@ -363,7 +365,7 @@ TEST_F(Reliability, AnOldListThatCannotBeReadIsNotConvertedToAnEmptyList) {
   EXPECT_EQ(manager.ListBytes(), added);
   ASSERT_TRUE(manager.Start()) << ui::DescribeScreen();
   EXPECT_EQ(manager.ListBytes(), added);
-  EXPECT_EQ(ui::ListRows(manager.Window(), 1000).size(), 1u);
+  EXPECT_EQ(ui::ListRows(manager.Window(), kSearchList).size(), 1u);
   ASSERT_TRUE(manager.Close());
 }
 
@@ -395,7 +397,7 @@ TEST_F(Reliability, AViewNeverThatCannotBeWrittenIsToldBeforeTheRunEnds) {
   ASSERT_TRUE(pass.Start(poller_, "-t page.html", folder_.Path()));
   HWND alert = ui::WaitForWindow("Lotwise Alert V2.8");
   ASSERT_NE(alert, nullptr) << ui::DescribeScreen();
-  ui::Click(alert, 1025);  // View Never
+  ui::Click(alert, kAlertViewNever);
   const ui::MessageBoxSeen box = ui::AnswerMessageBox("Error", IDOK);
   EXPECT_EQ(box.text, "The file blockedauctions.ini could not be written.\nItems you chose never to see again may be shown again.")
       << ui::DescribeScreen();
