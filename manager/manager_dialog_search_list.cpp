@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/search_list.h"
+#include "manager/core/search_input.h"
 #include "manager/core/search_rows.h"
 #include "manager/manager_dialog.h"
 #include "manager/manager_ids.h"
@@ -49,13 +50,13 @@ void ManagerDialog::LoadSearchList() {
         message = kOldListUnreadable;
         break;
       case ConversionResult::Failed:
-        message = std::string("The search list ") + paths_.searchList + " could not be written.";
+        message = SearchListFileMessage(paths_.searchList, "written");
         break;
     }
   } else {
     // Locked by another program, or no right to read it: the list shows empty, and the user
     // must know why before changing anything.
-    message = std::string("The search list ") + paths_.searchList + " could not be read.";
+    message = SearchListFileMessage(paths_.searchList, "read");
   }
   if (!message.empty()) MessageBoxA(nullptr, message.c_str(), "Error", MB_OK | MB_TASKMODAL);
   FillSearchList(FormatLoadedRow, true);
@@ -121,7 +122,7 @@ void ManagerDialog::DeleteSelectedSearch() {
       MessageBoxA(nullptr, "Are you sure you want to delete this search?", "Delete", MB_YESNO | MB_TASKMODAL) == IDYES)
     result = DeleteSearch(paths_.searchList, selected + 1, searchLines_[selected]);
   if (result == RewriteResult::Failed) {
-    const std::string message = std::string("The search list ") + paths_.searchList + " could not be written.";
+    const std::string message = SearchListFileMessage(paths_.searchList, "written");
     MessageBoxA(nullptr, message.c_str(), "Error", MB_OK | MB_TASKMODAL);
   }
   ReloadSearchList();

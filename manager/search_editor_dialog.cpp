@@ -79,7 +79,7 @@ void SearchEditorDialog::OnOk() {
 
   const SearchTexts texts = ToSearchTexts(fields);
   const char* listPath = main_.Paths().searchList;
-  const std::string notWritten = std::string("The search list ") + listPath + " could not be written.";
+  const std::string notWritten = SearchListFileMessage(listPath, "written");
   if (isNew) {
     if (AppendSearch(listPath, texts)) {
       main_.AddSearchRow(FormatAddedRow(texts), FormatAddForm(texts));

@@ -93,3 +93,7 @@ SearchTexts ToSearchTexts(const EditorFields& f) {
   CopyText(texts.price, sizeof texts.price, f.price.data(), f.price.size());
   return texts;
 }
+
+std::string SearchListFileMessage(const char* listPath, const char* what) {
+  return std::string("The search list ") + listPath + " could not be " + what + ".";
+}

@@ -35,5 +35,7 @@ bool HasControlCharacter(const std::string& text);
 InputProblem CheckSearchInput(const EditorFields& fields);
 // The message the editor shows for a problem (caption "Error"); null for None.
 const char* InputProblemMessage(InputProblem problem);
+// "The search list <path> could not be <what>.": what is "read" or "written".
+std::string SearchListFileMessage(const char* listPath, const char* what);
 // The fields as the file operations take them; only for input that passed the check.
 SearchTexts ToSearchTexts(const EditorFields& fields);

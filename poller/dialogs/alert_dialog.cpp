@@ -9,9 +9,9 @@
 
 #include "common/item_page.h"
 #include "common/settings_store.h"
+#include "platform/dialog.h"
 #include "poller/dialogs/alert_ids.h"
 #include "poller/dialogs/dialog_ids.h"
-#include "platform/dialog.h"
 #include "poller/engine/core/blocked_auctions.h"
 
 namespace {

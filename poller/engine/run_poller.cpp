@@ -16,10 +16,10 @@
 #include "poller/dialogs/alert_dialog.h"
 #include "poller/engine/core/bargain_rule.h"
 #include "poller/engine/core/blocked_auctions.h"
+#include "poller/engine/core/search_list_reader.h"
 #include "poller/engine/held_messages.h"
 #include "poller/engine/instance_control.h"
 #include "poller/engine/search_health_pass.h"
-#include "poller/engine/core/search_list_reader.h"
 #include "poller/fetch/download_page.h"
 #include "poller/parse/result_page.h"
 
