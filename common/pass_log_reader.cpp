@@ -100,7 +100,7 @@ bool ReadPassLog(std::FILE* log, PassLogContents& out) {
   bool alert = false;
   std::string line;
   bool hadLineEnd = false;
-  while (ReadFileLine(log, line, &hadLineEnd) && hadLineEnd) {
+  while (ReadFileLine(log, kPassLogLineCap, line, &hadLineEnd) && hadLineEnd) {
     switch (ClassifyPassLogLine(line.c_str())) {
       case PassLogLineKind::Item: {
         LoggedItem item;

@@ -5,7 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "common/file_lines.h"
+
 constexpr std::size_t kLoggedDescriptionLength = 45;  // the results list shows this much
+// Lines are read whole: an item line holds a description of any length.
+constexpr std::size_t kPassLogLineCap = kWholeLine;
 
 struct LoggedItem {
   std::string id;           // the first word after "ID:"

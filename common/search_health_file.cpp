@@ -9,11 +9,11 @@ namespace {
 
 constexpr std::string_view kCauseWords[] = {"refused", "connection", "status", "credentials", "redirect", "file"};
 constexpr int kHealthFields = 6;
-constexpr std::size_t kMostCountDigits = 9;  // kMostPassesInRow
+constexpr std::size_t kMostCountDigits = 9;  // kHealthMostPassesInRow
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
-// A count of 1 to kMostPassesInRow written as plain digits.
+// A count of 1 to kHealthMostPassesInRow written as plain digits.
 bool ParseCount(std::string_view text, long* count) {
   if (text.empty() || text.size() > kMostCountDigits || text[0] == '0') return false;
   long value = 0;
@@ -40,14 +40,14 @@ bool IsPassTime(std::string_view text) {
 
 SearchOutcome PageReadOutcome(long items) {
   SearchOutcome outcome;
-  outcome.kind = items > 0 ? OutcomeKind::kItems : OutcomeKind::kNone;
+  outcome.kind = items > 0 ? OutcomeKind::Items : OutcomeKind::None;
   outcome.items = items > 0 ? items : 0;
   return outcome;
 }
 
 SearchOutcome FailedOutcome(FailureCause cause, int status) {
   SearchOutcome outcome;
-  outcome.kind = OutcomeKind::kFailed;
+  outcome.kind = OutcomeKind::Failed;
   outcome.cause = cause;
   outcome.status = status;
   return outcome;
@@ -55,17 +55,17 @@ SearchOutcome FailedOutcome(FailureCause cause, int status) {
 
 std::string FormatCause(const SearchOutcome& outcome) {
   std::string cause(kCauseWords[static_cast<int>(outcome.cause)]);
-  if (outcome.cause == FailureCause::kStatus) cause += ' ' + std::to_string(outcome.status);
+  if (outcome.cause == FailureCause::Status) cause += ' ' + std::to_string(outcome.status);
   return cause;
 }
 
 std::string FormatOutcome(const SearchOutcome& outcome) {
   switch (outcome.kind) {
-    case OutcomeKind::kItems:
+    case OutcomeKind::Items:
       return "items " + std::to_string(outcome.items);
-    case OutcomeKind::kNone:
+    case OutcomeKind::None:
       return "none";
-    case OutcomeKind::kFailed:
+    case OutcomeKind::Failed:
       break;
   }
   return "failed " + FormatCause(outcome);
@@ -74,23 +74,23 @@ std::string FormatOutcome(const SearchOutcome& outcome) {
 bool ParseOutcome(std::string_view text, SearchOutcome* outcome) {
   SearchOutcome parsed;
   if (text == "none") {
-    parsed.kind = OutcomeKind::kNone;
+    parsed.kind = OutcomeKind::None;
   } else if (StartsWith(text, "items ")) {
-    parsed.kind = OutcomeKind::kItems;
+    parsed.kind = OutcomeKind::Items;
     if (!ParseCount(text.substr(6), &parsed.items)) return false;
   } else if (StartsWith(text, "failed ")) {
-    parsed.kind = OutcomeKind::kFailed;
+    parsed.kind = OutcomeKind::Failed;
     const std::string_view cause = text.substr(7);
     long status = 0;
     if (StartsWith(cause, "status ")) {
       const std::string_view code = cause.substr(7);
       if (code.size() != 3 || !ParseCount(code, &status) || status < 400) return false;
-      parsed.cause = FailureCause::kStatus;
+      parsed.cause = FailureCause::Status;
       parsed.status = static_cast<int>(status);
     } else {
       int index = 0;
       while (index < static_cast<int>(std::size(kCauseWords)) &&
-             (cause != kCauseWords[index] || index == static_cast<int>(FailureCause::kStatus)))
+             (cause != kCauseWords[index] || index == static_cast<int>(FailureCause::Status)))
         ++index;
       if (index == static_cast<int>(std::size(kCauseWords))) return false;
       parsed.cause = static_cast<FailureCause>(index);
@@ -131,7 +131,7 @@ bool ParseHealthLine(std::string_view line, SearchHealth* health) {
   if (parsed.address.empty() || parsed.address.find(' ') != std::string::npos) return false;
   if (!ParseOutcome(fields[2], &parsed.outcome)) return false;
   if (!ParseCount(fields[3], &parsed.passesInRow)) return false;
-  if (fields[4] != kNeverFound && !IsPassTime(fields[4])) return false;
+  if (fields[4] != kHealthNeverFound && !IsPassTime(fields[4])) return false;
   parsed.lastItemsFound = std::string(fields[4]);
   if (fields[5] != "0" && fields[5] != "1") return false;
   parsed.warned = fields[5] == "1";
@@ -168,8 +168,8 @@ HealthFileRead LoadSearchHealth(const char* path, std::vector<SearchHealth>* rec
   records->clear();
   std::string bytes;
   errno = 0;
-  if (!ReadAllBytes(path, bytes)) return errno == ENOENT ? HealthFileRead::kMissing : HealthFileRead::kDamaged;
-  return ParseHealthFile(bytes, records) ? HealthFileRead::kRead : HealthFileRead::kDamaged;
+  if (!ReadAllBytes(path, bytes)) return errno == ENOENT ? HealthFileRead::Missing : HealthFileRead::Damaged;
+  return ParseHealthFile(bytes, records) ? HealthFileRead::Read : HealthFileRead::Damaged;
 }
 
 std::string TemporaryHealthPath(const char* path) { return std::string(path) + ".tmp"; }

@@ -6,21 +6,21 @@
 #include <vector>
 
 constexpr const char kSearchHealthName[] = "searchhealth.txt";
-constexpr const char kNeverFound[] = "never";
+constexpr const char kHealthNeverFound[] = "never";
 
 // What one pass made of one search's page.
-enum class OutcomeKind { kItems, kNone, kFailed };
+enum class OutcomeKind { Items, None, Failed };
 // Why a search had no usable page.
-enum class FailureCause { kRefused, kConnection, kStatus, kCredentials, kRedirect, kFile };
+enum class FailureCause { Refused, Connection, Status, Credentials, Redirect, File };
 
 struct SearchOutcome {
-  OutcomeKind kind = OutcomeKind::kNone;
-  long items = 0;                               // kItems: at least 1
-  FailureCause cause = FailureCause::kConnection;  // kFailed
-  int status = 0;                               // kFailed with kStatus: 400 or more
+  OutcomeKind kind = OutcomeKind::None;
+  long items = 0;                               // Items: at least 1
+  FailureCause cause = FailureCause::Connection;  // Failed
+  int status = 0;                               // Failed with Status: 400 or more
 };
 
-// items > 0: kItems, else kNone.
+// items > 0: Items, else None.
 SearchOutcome PageReadOutcome(long items);
 SearchOutcome FailedOutcome(FailureCause cause, int status = 0);
 
@@ -35,11 +35,11 @@ struct SearchHealth {
   std::string address;
   SearchOutcome outcome;
   long passesInRow = 1;                      // passes of this outcome's kind in a row
-  std::string lastItemsFound = kNeverFound;  // "MM/DD/YY HH:MM:SS" or "never"
+  std::string lastItemsFound = kHealthNeverFound;  // "MM/DD/YY HH:MM:SS" or "never"
   bool warned = false;
 };
 
-constexpr long kMostPassesInRow = 999999999;  // counts stop here rather than overflow
+constexpr long kHealthMostPassesInRow = 999999999;  // counts stop here rather than overflow
 
 // One line without its line end:
 // description TAB address TAB outcome TAB passes TAB last items found TAB warned.
@@ -54,7 +54,7 @@ std::string FormatHealthFile(const std::vector<SearchHealth>& records);
 
 // Reads the file at path. A missing, unreadable, damaged or foreign file gives no records:
 // the next write rebuilds it.
-enum class HealthFileRead { kRead, kMissing, kDamaged };
+enum class HealthFileRead { Read, Missing, Damaged };
 HealthFileRead LoadSearchHealth(const char* path, std::vector<SearchHealth>* records);
 // Writes the whole file in one step, through path + ".tmp". False when it was not replaced.
 bool SaveSearchHealth(const char* path, const std::vector<SearchHealth>& records);

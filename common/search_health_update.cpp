@@ -41,19 +41,19 @@ HealthUpdate UpdateSearchHealth(const std::vector<SearchHealth>& previous, const
     const bool sameKind = matches[i] >= 0 && health.outcome.kind == result.outcome.kind;
     health.description = result.search.description;
     health.address = result.search.address;
-    health.passesInRow = sameKind ? std::min(health.passesInRow + 1, kMostPassesInRow) : 1;
+    health.passesInRow = sameKind ? std::min(health.passesInRow + 1, kHealthMostPassesInRow) : 1;
     health.outcome = result.outcome;
-    if (result.outcome.kind == OutcomeKind::kItems) {
+    if (result.outcome.kind == OutcomeKind::Items) {
       health.lastItemsFound = passTime;
       health.warned = false;  // silently: finding items again needs no message
     }
     const HealthWarning warning = EnteredWarning(health);
-    if (warning != HealthWarning::kNone) {
+    if (warning != HealthWarning::None) {
       health.warned = true;
       HealthWarningLine line;
       line.warning = warning;
       line.description = health.description;
-      if (warning == HealthWarning::kKeepsFailing) line.cause = FormatCause(health.outcome);
+      if (warning == HealthWarning::KeepsFailing) line.cause = FormatCause(health.outcome);
       update.warnings.push_back(std::move(line));
     }
     update.records.push_back(std::move(health));

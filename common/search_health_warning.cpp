@@ -17,7 +17,7 @@ void AppendPart(std::string& text, const char* heading, const std::vector<Health
   for (const HealthWarningLine& line : lines) {
     if (line.warning != warning || shown == kMostLinesPerPart) continue;
     text += '\n' + line.description;
-    if (warning == HealthWarning::kKeepsFailing) text += " (" + line.cause + ")";
+    if (warning == HealthWarning::KeepsFailing) text += " (" + line.cause + ")";
     ++shown;
   }
   if (count > shown) text += "\nand " + std::to_string(count - shown) + " more";
@@ -28,21 +28,21 @@ void AppendPart(std::string& text, const char* heading, const std::vector<Health
 HealthWarning EnteredWarning(const SearchHealth& updated) {
   // Only the pass that completes the run enters the state: later passes of the same run are
   // already warned about.
-  if (updated.passesInRow != kPassesBeforeWarning) return HealthWarning::kNone;
-  if (updated.outcome.kind == OutcomeKind::kFailed) return HealthWarning::kKeepsFailing;
+  if (updated.passesInRow != kHealthPassesBeforeWarning) return HealthWarning::None;
+  if (updated.outcome.kind == OutcomeKind::Failed) return HealthWarning::KeepsFailing;
   // A search that never found anything may simply have nothing to find yet.
-  if (updated.outcome.kind == OutcomeKind::kNone && updated.lastItemsFound != kNeverFound)
-    return HealthWarning::kStoppedFindingItems;
-  return HealthWarning::kNone;
+  if (updated.outcome.kind == OutcomeKind::None && updated.lastItemsFound != kHealthNeverFound)
+    return HealthWarning::StoppedFindingItems;
+  return HealthWarning::None;
 }
 
 std::string FormatHealthWarningText(const std::vector<HealthWarningLine>& lines) {
   std::string text;
-  AppendPart(text, "These searches have stopped finding items:", lines, HealthWarning::kStoppedFindingItems);
+  AppendPart(text, "These searches have stopped finding items:", lines, HealthWarning::StoppedFindingItems);
   if (!text.empty())
     text +=
         "\nThe site may have changed its pages, or the search address may no longer be right. Open Lotwise Manager "
         "to check them.";
-  AppendPart(text, "These searches keep failing:", lines, HealthWarning::kKeepsFailing);
+  AppendPart(text, "These searches keep failing:", lines, HealthWarning::KeepsFailing);
   return text;
 }

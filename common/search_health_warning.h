@@ -5,19 +5,19 @@
 
 #include "common/search_health_file.h"
 
-constexpr long kPassesBeforeWarning = 3;
+constexpr long kHealthPassesBeforeWarning = 3;
 
-enum class HealthWarning { kNone, kStoppedFindingItems, kKeepsFailing };
+enum class HealthWarning { None, StoppedFindingItems, KeepsFailing };
 
 // The warned state that a search's record, just updated by a pass, has entered with that
-// pass; kNone when it entered none.
+// pass; None when it entered none.
 HealthWarning EnteredWarning(const SearchHealth& updated);
 
 // A search named in the message.
 struct HealthWarningLine {
-  HealthWarning warning = HealthWarning::kNone;
+  HealthWarning warning = HealthWarning::None;
   std::string description;
-  std::string cause;  // kKeepsFailing: the cause words
+  std::string cause;  // KeepsFailing: the cause words
 };
 
 // The message text for the searches that entered a warned state in one pass (empty when

@@ -9,6 +9,7 @@
 
 #include "common/file_rewrite.h"
 #include "common/text_scan.h"
+#include "common/unique_file.h"
 
 int SavedSearch::TriggerMinutes() const { return ::TriggerMinutes(days, hours, minutes); }
 
@@ -19,30 +20,9 @@ int TriggerMinutes(int days, int hours, int minutes) {
   return static_cast<int>(total);
 }
 
-bool ReadFileLine(std::FILE* file, std::string& line, bool* hadLineEnd) {
-  line.clear();
-  if (hadLineEnd) *hadLineEnd = false;
-  // Byte by byte rather than through fgets: a NUL inside a line would hide the rest of an
-  // fgets piece, its line end included, and run two lines, two searches, into one.
-  bool readAny = false;
-  for (int c; (c = std::getc(file)) != EOF;) {
-    readAny = true;
-    if (c == '\n') {
-#ifdef _WIN32
-      // A file read in binary mode still has the CR of its CR LF line ends.
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-#endif
-      if (hadLineEnd) *hadLineEnd = true;
-      return true;
-    }
-    line.push_back(static_cast<char>(c));
-  }
-  return readAny;
-}
-
 std::FILE* OpenListForReading(const char* path) { return std::fopen(path, "rb"); }
 
-bool SplitSearchLine(const char* line, char (&description)[kDescriptionSize], const char** rest) {
+bool SplitSearchLine(const char* line, char (&description)[kSearchDescriptionSize], const char** rest) {
   const char* open = std::strchr(line, '"');
   if (!open) return false;
   const char* close = std::strchr(open + 1, '"');
@@ -91,10 +71,10 @@ std::string Format(const char* separator, const SearchTexts& t) {
   return line;
 }
 
-RewriteStepHook rewriteStepHook = nullptr;
+RewriteStepHook g_rewriteStepHook = nullptr;
 
 void ReachStep(RewriteStep step) {
-  if (rewriteStepHook) rewriteStepHook(step);
+  if (g_rewriteStepHook) g_rewriteStepHook(step);
 }
 
 // Reads every line of the list, without line ends; a final line without its line end is kept
@@ -102,13 +82,9 @@ void ReachStep(RewriteStep step) {
 // exists but cannot be read whole is a failure.
 bool ReadListLines(const char* listPath, std::vector<std::string>& lines) {
   errno = 0;
-  std::FILE* file = OpenListForReading(listPath);
+  const UniqueFile file(OpenListForReading(listPath));
   if (!file) return errno == ENOENT;
-  std::string line;
-  while (ReadFileLine(file, line)) lines.push_back(line);
-  const bool ok = std::ferror(file) == 0;
-  std::fclose(file);
-  return ok;
+  return ReadFileLines(file.get(), kSearchListLineCap, lines);
 }
 
 // The lines, each with its line end, as a text-mode file holds them.
@@ -196,24 +172,22 @@ ConversionResult ConvertOldSearchList(const char* oldListPath, const char* listP
   std::vector<std::string> lines;
   // An empty path names no old list (the folder setting could not be read).
   errno = 0;
-  std::FILE* source = oldListPath[0] ? OpenListForReading(oldListPath) : nullptr;
+  const UniqueFile source(oldListPath[0] ? OpenListForReading(oldListPath) : nullptr);
   // An old list that exists but cannot be read (held by another program, a read error) is not
   // an empty one: converting it would write an empty new list, and it would never be converted.
   if (!source && oldListPath[0] && errno != ENOENT) return ConversionResult::OldListUnreadable;
   if (source) {
     std::string line;
     bool hadLineEnd = false;
-    while (ReadFileLine(source, line, &hadLineEnd)) {
+    while (ReadFileLine(source.get(), kSearchListLineCap, line, &hadLineEnd)) {
       if (line.size() + (hadLineEnd ? 1 : 0) < 5) break;
       SavedSearch search;
       // A line that does not scan has nothing to convert; it is left out.
       if (ParseOldSearchLine(line.c_str(), search)) lines.push_back(FormatConversionForm(search));
     }
-    const bool readWhole = std::ferror(source) == 0;
-    std::fclose(source);
-    if (!readWhole) return ConversionResult::OldListUnreadable;
+    if (std::ferror(source.get()) != 0) return ConversionResult::OldListUnreadable;
   }
   return WriteListAtomically(listPath, lines) ? ConversionResult::Converted : ConversionResult::Failed;
 }
 
-void SetRewriteStepHook(RewriteStepHook hook) { rewriteStepHook = hook; }
+void SetRewriteStepHook(RewriteStepHook hook) { g_rewriteStepHook = hook; }

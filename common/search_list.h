@@ -3,14 +3,18 @@
 #include <cstdio>
 #include <string>
 
+#include "common/file_lines.h"
+
 constexpr int kSearchLineSize = 1024;   // the readers' line buffer: 1022 bytes and a line end
-constexpr int kDescriptionSize = 128;   // a description holds 1 to 127 bytes
-constexpr int kNumberTextSize = 32;     // a numeric field holds at most 31 bytes
+constexpr int kSearchDescriptionSize = 128;   // a description holds 1 to 127 bytes
+constexpr int kSearchNumberTextSize = 32;     // a numeric field holds at most 31 bytes
 constexpr const char kSearchListName[] = "lotwise2.ini";
 constexpr const char kOldSearchListName[] = "lotwise.ini";
+// Lines are read whole: a rewrite writes every line it keeps back byte for byte.
+constexpr std::size_t kSearchListLineCap = kWholeLine;
 
 struct SavedSearch {
-  char description[kDescriptionSize];
+  char description[kSearchDescriptionSize];
   char url[kSearchLineSize];
   int days;
   int hours;
@@ -21,21 +25,16 @@ struct SavedSearch {
 
 // The six fields as texts, as the editor holds them and as the add and change forms store them.
 struct SearchTexts {
-  char description[kDescriptionSize];
+  char description[kSearchDescriptionSize];
   char url[kSearchLineSize];
-  char days[kNumberTextSize];
-  char hours[kNumberTextSize];
-  char minutes[kNumberTextSize];
-  char price[kNumberTextSize];
+  char days[kSearchNumberTextSize];
+  char hours[kSearchNumberTextSize];
+  char minutes[kSearchNumberTextSize];
+  char price[kSearchNumberTextSize];
 };
 
 // minutes + 60 * (hours + 24 * days), clamped to the int range instead of overflowing.
 int TriggerMinutes(int days, int hours, int minutes);
-
-// Reads one physical line of a text-mode file, without its line end, whatever its length; NUL
-// bytes are kept. Returns false at the end of the file when nothing was read. A final line
-// without a line end is returned too; hadLineEnd tells which.
-bool ReadFileLine(std::FILE* file, std::string& line, bool* hadLineEnd = nullptr);
 
 // Opens a search list (or the old list) for reading. In binary mode, because Windows text
 // mode ends a file at a Ctrl-Z byte and a rewrite would then drop every search after it;
@@ -44,7 +43,7 @@ std::FILE* OpenListForReading(const char* path);
 
 // The description: the bytes between the first and the second double quote, cut to 127 bytes.
 // rest points just behind the second quote. False when the line lacks the two quotes.
-bool SplitSearchLine(const char* line, char (&description)[kDescriptionSize], const char** rest);
+bool SplitSearchLine(const char* line, char (&description)[kSearchDescriptionSize], const char** rest);
 
 // "%s %d %d %d %f" behind the description: the poller's and the manager list's reading.
 bool ParseSavedSearch(const char* line, SavedSearch& out);

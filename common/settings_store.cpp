@@ -54,8 +54,8 @@ bool SettingsWriter::WriteRunInterval(const char* text) {
   return key_.SetString("RunInterval", text, static_cast<DWORD>(std::strlen(text)));
 }
 
-bool SettingsWriter::WriteEmailAddress(const char (&buffer)[kEmailAddressSize]) {
-  return key_.SetString("EmailAddress", buffer, kEmailAddressSize);
+bool SettingsWriter::WriteEmailAddress(const char (&buffer)[kSettingsEmailAddressSize]) {
+  return key_.SetString("EmailAddress", buffer, kSettingsEmailAddressSize);
 }
 
 bool SettingsWriter::WritePopupMessages(bool on) { return key_.SetString("PopupMessages", on ? "1" : "0", 1); }

@@ -7,7 +7,7 @@
 #include "platform/registry_key.h"
 
 constexpr const char kSettingsKeyPath[] = "SOFTWARE\\Rure Lotwise";
-constexpr DWORD kEmailAddressSize = 1024;
+constexpr DWORD kSettingsEmailAddressSize = 1024;
 
 // Each reader opens the key, reads one value and closes the key, so a saved change is seen at
 // the next read. A missing key or value, data over 256 bytes, or data that does not begin with
@@ -31,7 +31,7 @@ class SettingsWriter {
  public:
   bool Open();  // KEY_READ | KEY_WRITE
   bool WriteRunInterval(const char* text);                             // text length, no NUL
-  bool WriteEmailAddress(const char (&buffer)[kEmailAddressSize]);     // all 1024 bytes
+  bool WriteEmailAddress(const char (&buffer)[kSettingsEmailAddressSize]);     // all 1024 bytes
   bool WritePopupMessages(bool on);                                    // one byte "1" or "0"
   bool WriteEmailMessages(bool on);                                    // one byte "1" or "0"
   bool ReadFolder(std::string& folder, DWORD limitBytes) const;

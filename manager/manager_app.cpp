@@ -26,7 +26,7 @@ class ManagerApp : public Application {
   }
 };
 
-ManagerApp theApp;
+ManagerApp g_managerApp;
 
 }  // namespace
 

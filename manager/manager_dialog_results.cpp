@@ -9,6 +9,7 @@
 #include "common/item_page.h"
 #include "common/pass_log_reader.h"
 #include "common/settings_store.h"
+#include "common/unique_file.h"
 #include "manager/core/item_shortcut.h"
 #include "manager/core/result_rows.h"
 #include "manager/manager_dialog.h"
@@ -21,12 +22,11 @@ void ManagerDialog::LoadResults() {
   ResolvePaths(paths_);
   // Binary: a Ctrl-Z byte in a logged description would end a text-mode read there, and every
   // later item would be missing. The reader drops the CR of each line end.
-  std::FILE* log = std::fopen(paths_.passLog, "rb");
+  const UniqueFile log(std::fopen(paths_.passLog, "rb"));
   results_.SetTabStops({kResultsTabStop});
   if (!log) return;
   PassLogContents contents;
-  ReadPassLog(log, contents);
-  std::fclose(log);
+  ReadPassLog(log.get(), contents);
 
   // Measured in the window's own device context and font, so the column is approximate.
   HDC dc = GetDC(Handle());
@@ -36,7 +36,7 @@ void ManagerDialog::LoadResults() {
     return static_cast<int>(size.cx);
   };
   for (const LoggedItem& item : contents.items) {
-    const std::string row = FormatResultRow(item, PadToWidth(item.description, kDescriptionColumnPixels, measure));
+    const std::string row = FormatResultRow(item, PadToWidth(item.description, kResultsDescriptionColumnPixels, measure));
     results_.AddColored(row.c_str(), ResultColor(item));
   }
   ReleaseDC(Handle(), dc);

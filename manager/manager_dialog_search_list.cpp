@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/search_list.h"
+#include "common/unique_file.h"
 #include "manager/core/search_input.h"
 #include "manager/core/search_rows.h"
 #include "manager/manager_dialog.h"
@@ -21,26 +22,23 @@ constexpr char kOldListUnreadable[] =
 // Every physical line gets a row, so that row i is always line i + 1, and each row keeps the
 // bytes of its line for the rewrite to check.
 void ManagerDialog::FillSearchList(std::string (*formatRow)(const char* line), bool setTabStops) {
-  std::FILE* file = OpenListForReading(paths_.searchList);
+  const UniqueFile file(OpenListForReading(paths_.searchList));
   if (!file) return;
   std::string line;
-  while (ReadFileLine(file, line)) {
+  while (ReadFileLine(file.get(), kSearchListLineCap, line)) {
     if (setTabStops) {
       const auto& s = kSearchListTabStops;
       searches_.SetTabStops({s[0], s[1], s[2], s[3], s[4]});
     }
     AddSearchRow(formatRow(line.c_str()), line);
   }
-  std::fclose(file);
 }
 
 void ManagerDialog::LoadSearchList() {
   ResolvePaths(paths_);
   std::string message;
-  std::FILE* file = OpenListForReading(paths_.searchList);
-  if (file) {
-    std::fclose(file);
-  } else if (errno == ENOENT) {
+  const bool listOpens = UniqueFile(OpenListForReading(paths_.searchList)) != nullptr;
+  if (!listOpens && errno == ENOENT) {
     // Only a missing list is built from the old one: an unreadable list is never overwritten.
     switch (ConvertOldSearchList(paths_.oldSearchList, paths_.searchList)) {
       case ConversionResult::Converted:
@@ -53,7 +51,7 @@ void ManagerDialog::LoadSearchList() {
         message = SearchListFileMessage(paths_.searchList, "written");
         break;
     }
-  } else {
+  } else if (!listOpens) {
     // Locked by another program, or no right to read it: the list shows empty, and the user
     // must know why before changing anything.
     message = SearchListFileMessage(paths_.searchList, "read");

@@ -18,7 +18,7 @@ struct Removal {
 };
 
 // The removal threads not yet seen to end; touched by the window's thread only.
-std::vector<UniqueHandle> pendingRemovals;
+std::vector<UniqueHandle> g_pendingRemovals;
 
 DWORD WINAPI RemoveWhenRead(void* param) {
   const std::unique_ptr<Removal> removal(static_cast<Removal*>(param));
@@ -36,11 +36,11 @@ DWORD WINAPI RemoveWhenRead(void* param) {
 }  // namespace
 
 void RemoveShortcutWhenRead(HANDLE helper, const std::string& path) {
-  pendingRemovals.erase(std::remove_if(pendingRemovals.begin(), pendingRemovals.end(),
+  g_pendingRemovals.erase(std::remove_if(g_pendingRemovals.begin(), g_pendingRemovals.end(),
                                        [](const UniqueHandle& thread) {
                                          return WaitForSingleObject(thread.Get(), 0) == WAIT_OBJECT_0;
                                        }),
-                        pendingRemovals.end());
+                        g_pendingRemovals.end());
   auto removal = std::make_unique<Removal>(Removal{UniqueHandle(helper), path});
   HANDLE thread = CreateThread(nullptr, 0, RemoveWhenRead, removal.get(), 0, nullptr);
   if (!thread) {
@@ -48,10 +48,10 @@ void RemoveShortcutWhenRead(HANDLE helper, const std::string& path) {
     return;
   }
   removal.release();  // the thread frees it
-  pendingRemovals.emplace_back(thread);
+  g_pendingRemovals.emplace_back(thread);
 }
 
 void FinishShortcutRemovals() {
-  for (const UniqueHandle& thread : pendingRemovals) WaitForSingleObject(thread.Get(), INFINITE);
-  pendingRemovals.clear();
+  for (const UniqueHandle& thread : g_pendingRemovals) WaitForSingleObject(thread.Get(), INFINITE);
+  g_pendingRemovals.clear();
 }

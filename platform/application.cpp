@@ -6,16 +6,16 @@
 #include "platform/dialog.h"
 
 namespace {
-Application* current = nullptr;
+Application* g_currentApplication = nullptr;
 }  // namespace
 
-Application::Application() { current = this; }
+Application::Application() { g_currentApplication = this; }
 
 Application::~Application() {
-  if (current == this) current = nullptr;
+  if (g_currentApplication == this) g_currentApplication = nullptr;
 }
 
-Application* Application::Current() { return current; }
+Application* Application::Current() { return g_currentApplication; }
 
 int Application::Start(HINSTANCE instance) {
   instance_ = instance;

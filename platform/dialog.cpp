@@ -9,7 +9,7 @@ namespace {
 
 // The dialog being created on this thread: messages sent during creation (WM_SETFONT, the
 // owner-drawn list's WM_MEASUREITEM) arrive before WM_INITDIALOG and must find their object.
-thread_local Dialog* creating = nullptr;
+thread_local Dialog* g_creatingDialog = nullptr;
 
 std::vector<HWND>& ModelessWindows() {
   static std::vector<HWND> windows;
@@ -53,8 +53,8 @@ bool Dialog::OnCommand(int, int, HWND) { return false; }
 bool Dialog::OnNotify(const NMHDR&, LRESULT&) { return false; }
 bool Dialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
 
-Dialog::CreationScope::CreationScope(Dialog* dialog) : outer_(creating) { creating = dialog; }
-Dialog::CreationScope::~CreationScope() { creating = outer_; }
+Dialog::CreationScope::CreationScope(Dialog* dialog) : outer_(g_creatingDialog) { g_creatingDialog = dialog; }
+Dialog::CreationScope::~CreationScope() { g_creatingDialog = outer_; }
 
 HWND Dialog::CreateFromTemplate(HWND owner) {
   CreationScope scope(this);
@@ -65,7 +65,7 @@ HWND Dialog::CreateFromTemplate(HWND owner) {
 INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
   if (!self) {
-    self = message == WM_INITDIALOG ? reinterpret_cast<Dialog*>(lParam) : creating;
+    self = message == WM_INITDIALOG ? reinterpret_cast<Dialog*>(lParam) : g_creatingDialog;
     if (!self || self->window_) return FALSE;
     self->window_ = window;
     SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));

@@ -22,9 +22,9 @@ std::vector<SearchPassResult> Pass(int searches, int round) {
     result.search.address = "http://search.rure.com/search/search.dll?MfcISAPICommand=GetResult&query=compass+" +
                             std::to_string(i) + "&ebaytag1=ebayreg&SortProperty=MetaEndSort";
     const int kind = (i + round) % 4;
-    result.outcome.kind = kind < 2 ? OutcomeKind::kItems : kind == 2 ? OutcomeKind::kNone : OutcomeKind::kFailed;
+    result.outcome.kind = kind < 2 ? OutcomeKind::Items : kind == 2 ? OutcomeKind::None : OutcomeKind::Failed;
     result.outcome.items = 50;
-    result.outcome.cause = FailureCause::kStatus;
+    result.outcome.cause = FailureCause::Status;
     result.outcome.status = 500;
     pass.push_back(result);
   }
@@ -39,7 +39,7 @@ void ReadUpdateWrite(benchmark::State& state) {
   int round = 1;
   for (auto _ : state) {
     std::vector<SearchHealth> previous;
-    if (LoadSearchHealth(kFile, &previous) != HealthFileRead::kRead) state.SkipWithError("file not read");
+    if (LoadSearchHealth(kFile, &previous) != HealthFileRead::Read) state.SkipWithError("file not read");
     const HealthUpdate update = UpdateSearchHealth(previous, Pass(searches, round++), "12/06/26 10:00:00");
     if (!SaveSearchHealth(kFile, update.records)) state.SkipWithError("file not written");
   }

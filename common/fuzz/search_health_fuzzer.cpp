@@ -44,7 +44,7 @@ void CheckRecord(const SearchHealth& health, const std::string& line) {
       std::to_string(health.passesInRow) != fields[2] || health.lastItemsFound != fields[3] ||
       (health.warned ? "1" : "0") != fields[4])
     FuzzFail("line read", Escaped(line) + " | read " + Escaped(FormatHealthLine(health)));
-  if (health.passesInRow < 1 || health.passesInRow > kMostPassesInRow) FuzzFail("passes in a row", Escaped(line));
+  if (health.passesInRow < 1 || health.passesInRow > kHealthMostPassesInRow) FuzzFail("passes in a row", Escaped(line));
 }
 
 // The reader on any bytes: accepted only when every line is whole and reads; read records
@@ -88,7 +88,7 @@ std::vector<SearchHealth> CheckAnyFile(const std::string& bytes) {
   const std::string path = Scratch().File(kSearchHealthName);
   WriteWholeFile(path, bytes);
   std::vector<SearchHealth> loaded;
-  if (LoadSearchHealth(path.c_str(), &loaded) != HealthFileRead::kRead || FormatHealthFile(loaded) != written)
+  if (LoadSearchHealth(path.c_str(), &loaded) != HealthFileRead::Read || FormatHealthFile(loaded) != written)
     FuzzFail("LoadSearchHealth", "differs from ParseHealthFile");
   return records;
 }
@@ -96,9 +96,9 @@ std::vector<SearchHealth> CheckAnyFile(const std::string& bytes) {
 SearchOutcome AnyOutcome(FuzzedDataProvider& provider) {
   SearchOutcome outcome;
   outcome.kind = static_cast<OutcomeKind>(provider.ConsumeIntegralInRange(0, 2));
-  if (outcome.kind == OutcomeKind::kItems) outcome.items = provider.ConsumeIntegralInRange<long>(1, 1000000);
+  if (outcome.kind == OutcomeKind::Items) outcome.items = provider.ConsumeIntegralInRange<long>(1, 1000000);
   outcome.cause = static_cast<FailureCause>(provider.ConsumeIntegralInRange(0, 5));
-  if (outcome.cause == FailureCause::kStatus) outcome.status = provider.ConsumeIntegralInRange(400, 999);
+  if (outcome.cause == FailureCause::Status) outcome.status = provider.ConsumeIntegralInRange(400, 999);
   return outcome;
 }
 
@@ -127,7 +127,7 @@ void CheckPass(FuzzedDataProvider& provider, const std::vector<SearchHealth>& pr
   if (!ParseHealthFile(FormatHealthFile(update.records), &back) || back.size() != pass.size())
     FuzzFail("UpdateSearchHealth", "records that do not read back");
   for (std::size_t i = 0; i < back.size(); ++i) {
-    if (back[i].outcome.kind == OutcomeKind::kItems && (back[i].warned || back[i].lastItemsFound == kNeverFound))
+    if (back[i].outcome.kind == OutcomeKind::Items && (back[i].warned || back[i].lastItemsFound == kHealthNeverFound))
       FuzzFail("UpdateSearchHealth", "items found but still warned: " + Escaped(FormatHealthLine(back[i])));
   }
   std::size_t warnedNow = 0;

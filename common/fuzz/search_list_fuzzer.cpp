@@ -52,11 +52,11 @@ void CheckReadFileLine(const std::string& path, const std::vector<FileLine>& exp
   std::string line;
   bool hadLineEnd = false;
   for (const FileLine& want : expected) {
-    if (!ReadFileLine(file, line, &hadLineEnd)) FuzzFail("ReadFileLine", "ended early before " + Escaped(want.text));
+    if (!ReadFileLine(file, kSearchListLineCap, line, &hadLineEnd)) FuzzFail("ReadFileLine", "ended early before " + Escaped(want.text));
     if (line != want.text || hadLineEnd != want.hadLineEnd)
       FuzzFail("ReadFileLine", Escaped(want.text) + " | read " + Escaped(line));
   }
-  if (ReadFileLine(file, line) || ReadFileLine(file, line))
+  if (ReadFileLine(file, kSearchListLineCap, line) || ReadFileLine(file, kSearchListLineCap, line))
     FuzzFail("ReadFileLine", "a line after the end: " + Escaped(line));
   std::fclose(file);
 }
@@ -67,7 +67,7 @@ bool ReferenceSplit(const std::string& line, std::string* description, std::size
   if (open == std::string::npos) return false;
   const std::size_t close = line.find('"', open + 1);
   if (close == std::string::npos) return false;
-  *description = line.substr(open + 1, close - open - 1).substr(0, kDescriptionSize - 1);
+  *description = line.substr(open + 1, close - open - 1).substr(0, kSearchDescriptionSize - 1);
   *rest = close + 1;
   return true;
 }
@@ -90,7 +90,7 @@ bool ScansLikeSscanf(const char* rest) {
   const std::vector<std::string> words = Words(rest);
   for (std::size_t i = 0; i < words.size(); ++i) {
     const std::string& word = words[i];
-    if (word.size() >= (i == 0 ? std::size_t{kSearchLineSize} : std::size_t{kNumberTextSize})) return false;
+    if (word.size() >= (i == 0 ? std::size_t{kSearchLineSize} : std::size_t{kSearchNumberTextSize})) return false;
     if (i == 0) continue;
     std::size_t digits = 0;
     for (char c : word) {
@@ -111,7 +111,7 @@ void CheckLineReaders(const std::string& text) {
   std::size_t restAt = 0;
   const bool quoted = ReferenceSplit(cString, &wantDescription, &restAt);
 
-  char description[kDescriptionSize];
+  char description[kSearchDescriptionSize];
   const char* rest = nullptr;
   if (SplitSearchLine(line, description, &rest) != quoted) FuzzFail("SplitSearchLine", "quotes: " + Escaped(cString));
   if (!quoted) {
@@ -146,7 +146,7 @@ void CheckLineReaders(const std::string& text) {
   CheckTerminated(texts.url, "ParseSearchTexts");
   const std::vector<std::string> words = Words(rest);
   bool shortWords = words.empty() || words[0].size() < std::size_t{kSearchLineSize};
-  for (std::size_t i = 1; i < words.size() && i < 5; ++i) shortWords = shortWords && words[i].size() < kNumberTextSize;
+  for (std::size_t i = 1; i < words.size() && i < 5; ++i) shortWords = shortWords && words[i].size() < kSearchNumberTextSize;
   if (shortWords) {
     SearchTexts want;
     const bool wantRead =

@@ -49,7 +49,7 @@ TEST(SearchHealthLine, FieldsAreSplitFromTheRightAndReadBack) {
   SearchHealth health;
   health.description = "tabs\tin the\tdescription";
   health.address = "http://search.example/x?q=1";
-  health.outcome = Failed(FailureCause::kStatus, 503);
+  health.outcome = Failed(FailureCause::Status, 503);
   health.passesInRow = 12;
   health.lastItemsFound = "12/06/26 14:05:09";
   health.warned = true;
@@ -60,14 +60,14 @@ TEST(SearchHealthLine, FieldsAreSplitFromTheRightAndReadBack) {
   EXPECT_EQ(FormatHealthLine(back), line);
   EXPECT_EQ(back.description, health.description);
 
-  for (const SearchOutcome& o : {Items(1), Items(999999999), None(), Failed(FailureCause::kRefused),
-                                 Failed(FailureCause::kConnection), Failed(FailureCause::kCredentials),
-                                 Failed(FailureCause::kRedirect), Failed(FailureCause::kFile)}) {
+  for (const SearchOutcome& o : {Items(1), Items(999999999), None(), Failed(FailureCause::Refused),
+                                 Failed(FailureCause::Connection), Failed(FailureCause::Credentials),
+                                 Failed(FailureCause::Redirect), Failed(FailureCause::File)}) {
     SearchOutcome read;
     ASSERT_TRUE(ParseOutcome(FormatOutcome(o), &read)) << FormatOutcome(o);
     EXPECT_EQ(FormatOutcome(read), FormatOutcome(o));
   }
-  EXPECT_EQ(FormatOutcome(Failed(FailureCause::kConnection)), "failed connection");
+  EXPECT_EQ(FormatOutcome(Failed(FailureCause::Connection)), "failed connection");
   EXPECT_EQ(FormatOutcome(Items(5)), "items 5");
 }
 
@@ -103,7 +103,7 @@ TEST(SearchHealthFile, WrittenWholeInCrLfAndDamagedFilesAreRefusedWhole) {
   const char kPath[] = "search_health_test.txt";
   std::remove(kPath);
   std::vector<SearchHealth> records;
-  EXPECT_EQ(LoadSearchHealth(kPath, &records), HealthFileRead::kMissing);
+  EXPECT_EQ(LoadSearchHealth(kPath, &records), HealthFileRead::Missing);
 
   records.resize(2);
   records[0].description = "one";
@@ -116,7 +116,7 @@ TEST(SearchHealthFile, WrittenWholeInCrLfAndDamagedFilesAreRefusedWhole) {
   EXPECT_EQ(ReadFileBytes(kPath), "one\thttp://h/1\tnone\t1\tnever\t0\r\ntwo\thttp://h/2\titems 4\t1\t01/02/26 03:04:05\t0\r\n");
   EXPECT_FALSE(Exists(TemporaryHealthPath(kPath)));
   std::vector<SearchHealth> back;
-  EXPECT_EQ(LoadSearchHealth(kPath, &back), HealthFileRead::kRead);
+  EXPECT_EQ(LoadSearchHealth(kPath, &back), HealthFileRead::Read);
   EXPECT_EQ(FormatHealthFile(back), FormatHealthFile(records));
 
   const char* damaged[] = {
@@ -151,9 +151,9 @@ TEST(SearchHealthUpdate, StoppedFindingItemsIsWarnedOnceAndClearsSilently) {
 }
 
 TEST(SearchHealthUpdate, KeepsFailingCountsEveryCauseAsOneKind) {
-  const PassRun run = Passes({Failed(FailureCause::kStatus, 500), Failed(FailureCause::kStatus, 500),
-                          Failed(FailureCause::kConnection), Failed(FailureCause::kConnection), Items(1),
-                          Failed(FailureCause::kFile), None()});
+  const PassRun run = Passes({Failed(FailureCause::Status, 500), Failed(FailureCause::Status, 500),
+                          Failed(FailureCause::Connection), Failed(FailureCause::Connection), Items(1),
+                          Failed(FailureCause::File), None()});
   EXPECT_EQ(run.lines[2], "compass\thttp://h/x\tfailed connection\t3\tnever\t1");
   EXPECT_EQ(run.lines[4], "compass\thttp://h/x\titems 1\t1\t12/06/26 10:00:04\t0");
   EXPECT_EQ(run.lines[6], "compass\thttp://h/x\tnone\t1\t12/06/26 10:00:04\t0");
@@ -161,8 +161,8 @@ TEST(SearchHealthUpdate, KeepsFailingCountsEveryCauseAsOneKind) {
             (std::vector<std::string>{"", "", "These searches keep failing:\ncompass (connection)", "", "", "", ""}));
 
   // Stopped finding items, then failing: a new state, a new warning; warned stays 1 between.
-  const PassRun both = Passes({Items(1), None(), None(), None(), Failed(FailureCause::kRefused),
-                           Failed(FailureCause::kRefused), Failed(FailureCause::kRefused)});
+  const PassRun both = Passes({Items(1), None(), None(), None(), Failed(FailureCause::Refused),
+                           Failed(FailureCause::Refused), Failed(FailureCause::Refused)});
   EXPECT_EQ(both.lines[4], "compass\thttp://h/x\tfailed refused\t1\t12/06/26 10:00:00\t1");
   EXPECT_EQ(both.messages[3], kStoppedText);
   EXPECT_EQ(both.messages[6], "These searches keep failing:\ncompass (refused)");
@@ -193,13 +193,13 @@ TEST(SearchHealthUpdate, SearchesAreKnownByDescriptionAndAddressInListOrder) {
 TEST(SearchHealthUpdate, TwoHundredSearchesGiveTwoHundredLines) {
   std::vector<SearchPassResult> pass;
   for (int i = 0; i < 200; ++i)
-    pass.push_back(Result(("search " + std::to_string(i)).c_str(), "http://h/x", i % 3 ? Items(i) : Failed(FailureCause::kFile)));
+    pass.push_back(Result(("search " + std::to_string(i)).c_str(), "http://h/x", i % 3 ? Items(i) : Failed(FailureCause::File)));
   std::vector<SearchHealth> records;
   for (int round = 0; round < 3; ++round) records = UpdateSearchHealth(records, pass, "12/06/26 10:00:00").records;
   const char kPath[] = "search_health_200.txt";
   ASSERT_TRUE(SaveSearchHealth(kPath, records));
   std::vector<SearchHealth> back;
-  ASSERT_EQ(LoadSearchHealth(kPath, &back), HealthFileRead::kRead);
+  ASSERT_EQ(LoadSearchHealth(kPath, &back), HealthFileRead::Read);
   ASSERT_EQ(back.size(), 200u);
   EXPECT_EQ(FormatHealthLine(back[0]), "search 0\thttp://h/x\tfailed file\t3\tnever\t1");
   EXPECT_EQ(FormatHealthLine(back[199]), "search 199\thttp://h/x\titems 199\t3\t12/06/26 10:00:00\t0");
@@ -209,8 +209,8 @@ TEST(SearchHealthUpdate, TwoHundredSearchesGiveTwoHundredLines) {
 TEST(SearchHealthWarning, BothPartsInOneTextAndLongListsCut) {
   std::vector<HealthWarningLine> lines;
   for (int i = 0; i < 17; ++i)
-    lines.push_back({HealthWarning::kKeepsFailing, "f" + std::to_string(i), "status 404"});
-  lines.push_back({HealthWarning::kStoppedFindingItems, "watches", ""});
+    lines.push_back({HealthWarning::KeepsFailing, "f" + std::to_string(i), "status 404"});
+  lines.push_back({HealthWarning::StoppedFindingItems, "watches", ""});
   const std::string text = FormatHealthWarningText(lines);
   std::string failing;
   for (int i = 0; i < 15; ++i) failing += "\nf" + std::to_string(i) + " (status 404)";

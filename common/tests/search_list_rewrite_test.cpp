@@ -79,14 +79,14 @@ TEST_F(SearchListRewrite, ARewriteOnAFullDiskLeavesTheListUntouched) {
 
 namespace {
 
-RewriteStep stopAt;
+RewriteStep g_stopAt;
 void StopHere(RewriteStep step) {
-  if (step == stopAt) _exit(0);
+  if (step == g_stopAt) _exit(0);
 }
 
 // Runs change in a child process that ends abruptly at step, as a killed manager would.
 void RunCutOff(RewriteStep step, bool (*change)()) {
-  stopAt = step;
+  g_stopAt = step;
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
@@ -152,7 +152,7 @@ TEST_F(SearchListRewrite, AReaderDuringRewritesAlwaysSeesAWholeList) {
       std::vector<std::string> lines;
       bool lastEnded = true;
       bool hadLineEnd = false;
-      for (std::string line; ReadFileLine(file, line, &hadLineEnd);) {
+      for (std::string line; ReadFileLine(file, kSearchListLineCap, line, &hadLineEnd);) {
         lines.push_back(line);
         lastEnded = hadLineEnd;
       }

@@ -112,7 +112,7 @@ TEST_F(SearchListFile, ACtrlZByteEndsNeitherTheListNorAnyRewrite) {
   ASSERT_NE(file, nullptr);
   std::string line;
   int lines = 0;
-  while (ReadFileLine(file, line)) ++lines;
+  while (ReadFileLine(file, kSearchListLineCap, line)) ++lines;
   std::fclose(file);
   EXPECT_EQ(lines, 3);
 
@@ -209,7 +209,7 @@ TEST_F(SearchListFile, OverlongAndMalformedLinesCountAsOneLineEach) {
   std::FILE* file = std::fopen(kList, "r");
   ASSERT_NE(file, nullptr);
   std::string line;
-  ASSERT_TRUE(ReadFileLine(file, line));
+  ASSERT_TRUE(ReadFileLine(file, kSearchListLineCap, line));
   SavedSearch search{};
   ASSERT_TRUE(ParseSavedSearch(line.c_str(), search));
   EXPECT_EQ(std::strlen(search.url), 1023u);  // cut to its buffer; the numbers behind it still read
@@ -227,9 +227,9 @@ TEST_F(SearchListFile, ANulByteInALineHidesNoLineEnd) {
   std::FILE* file = std::fopen(kList, "r");
   ASSERT_NE(file, nullptr);
   std::string line;
-  ASSERT_TRUE(ReadFileLine(file, line));
+  ASSERT_TRUE(ReadFileLine(file, kSearchListLineCap, line));
   EXPECT_EQ(line, one);
-  ASSERT_TRUE(ReadFileLine(file, line));
+  ASSERT_TRUE(ReadFileLine(file, kSearchListLineCap, line));
   EXPECT_EQ(line, "\"two\" http://a/2 0 0 2 2");
   std::fclose(file);
 

@@ -65,7 +65,7 @@ TEST_F(SettingsStore, FolderLimitsAndItemHost) {
 TEST_F(SettingsStore, WriterStoresExactTypesAndLengths) {
   SettingsWriter writer;
   ASSERT_TRUE(writer.Open());
-  char email[kEmailAddressSize] = "";
+  char email[kSettingsEmailAddressSize] = "";
   ASSERT_TRUE(writer.WriteRunInterval("5"));
   ASSERT_TRUE(writer.WriteEmailAddress(email));
   ASSERT_TRUE(writer.WritePopupMessages(false));

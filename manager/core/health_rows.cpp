@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "common/search_list.h"
+#include "common/unique_file.h"
 
 namespace {
 
@@ -18,16 +19,16 @@ std::string Shortened(const std::string& description) {
 
 std::string HealthWords(const SearchHealth& health) {
   if (!health.warned) return "";
-  return health.outcome.kind == OutcomeKind::kFailed ? "Keeps failing" : "Stopped finding items";
+  return health.outcome.kind == OutcomeKind::Failed ? "Keeps failing" : "Stopped finding items";
 }
 
 std::string LastPassWords(const SearchOutcome& outcome) {
   switch (outcome.kind) {
-    case OutcomeKind::kItems:
+    case OutcomeKind::Items:
       return std::to_string(outcome.items) + (outcome.items == 1 ? " item" : " items");
-    case OutcomeKind::kNone:
+    case OutcomeKind::None:
       return "No items";
-    case OutcomeKind::kFailed:
+    case OutcomeKind::Failed:
       break;
   }
   return "Failed: " + FormatCause(outcome);
@@ -37,13 +38,12 @@ std::string LastPassWords(const SearchOutcome& outcome) {
 
 std::vector<SearchKey> ReadSearchKeys(const char* listPath) {
   std::vector<SearchKey> keys;
-  std::FILE* list = OpenListForReading(listPath);
+  const UniqueFile list(OpenListForReading(listPath));
   if (!list) return keys;
-  for (std::string line; ReadFileLine(list, line);) {
+  for (std::string line; ReadFileLine(list.get(), kSearchListLineCap, line);) {
     SavedSearch search{};
     if (ParseSavedSearch(line.c_str(), search)) keys.push_back({search.description, search.url});
   }
-  std::fclose(list);
   return keys;
 }
 
@@ -62,7 +62,7 @@ std::vector<HealthRow> FormatHealthRows(const std::vector<SearchKey>& searches,
       row.warned = health.warned;
       row.text += HealthWords(health) + '\t' + LastPassWords(health.outcome) + '\t' +
                   std::to_string(health.passesInRow) + '\t' +
-                  (health.lastItemsFound == kNeverFound ? std::string("Never") : health.lastItemsFound);
+                  (health.lastItemsFound == kHealthNeverFound ? std::string("Never") : health.lastItemsFound);
     }
     rows.push_back(std::move(row));
   }

@@ -22,4 +22,4 @@ std::string FormatResultRow(const LoggedItem& item, const std::string& paddedDes
   return item.id + "\t" + paddedDescription + numbers;
 }
 
-std::uint32_t ResultColor(const LoggedItem& item) { return item.alerted ? kAlertColor : kPlainColor; }
+std::uint32_t ResultColor(const LoggedItem& item) { return item.alerted ? kResultsAlertColor : kResultsPlainColor; }

@@ -6,9 +6,9 @@
 
 #include "common/pass_log_reader.h"
 
-constexpr std::uint32_t kAlertColor = 0x000000FF;  // RGB(255,0,0)
-constexpr std::uint32_t kPlainColor = 0x00010101;  // RGB(1,1,1): not black, on purpose
-constexpr int kDescriptionColumnPixels = 390;
+constexpr std::uint32_t kResultsAlertColor = 0x000000FF;  // RGB(255,0,0)
+constexpr std::uint32_t kResultsPlainColor = 0x00010101;  // RGB(1,1,1): not black, on purpose
+constexpr int kResultsDescriptionColumnPixels = 390;
 constexpr int kResultsTabStop = 4;  // one stop every 4 dialog units
 
 // Appends blanks while the measured width is under minWidth; a text that is already as wide

@@ -41,10 +41,10 @@ InputProblem CheckSearchInput(const EditorFields& f) {
     if (field->find_first_of("\r\n") != std::string::npos || std::strlen(field->c_str()) != field->size())
       return InputProblem::LineBreak;
   if (f.description.find('"') != std::string::npos) return InputProblem::QuoteInDescription;
-  if (f.description.size() >= kDescriptionSize) return InputProblem::DescriptionTooLong;
+  if (f.description.size() >= kSearchDescriptionSize) return InputProblem::DescriptionTooLong;
   if (f.url.find_first_of(" \t\v\f") != std::string::npos) return InputProblem::BlankInUrl;
   for (const std::string* number : {&f.days, &f.hours, &f.minutes, &f.price})
-    if (number->size() >= kNumberTextSize) return InputProblem::NumberTooLong;
+    if (number->size() >= kSearchNumberTextSize) return InputProblem::NumberTooLong;
   for (const std::string* number : {&f.days, &f.hours, &f.minutes})
     if (!AllDigits(*number)) return InputProblem::NotAWholeNumber;
   if (!IsPrice(f.price)) return InputProblem::NotAPrice;

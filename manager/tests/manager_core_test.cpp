@@ -206,11 +206,11 @@ TEST(HealthRows, WarnedSearchesFirstThenTheListInOrder) {
   std::vector<SearchHealth> records(3);
   records[0] = {"watch", "http://h/w", {}, 2, "12/06/26 10:00:00", false};
   records[1] = {"compass", "http://h/c", {}, 3, "12/05/26 09:00:00", true};
-  records[2] = {"camera", "http://h/f", {}, 4, kNeverFound, true};
-  records[2].outcome.kind = OutcomeKind::kFailed;
-  records[2].outcome.cause = FailureCause::kStatus;
+  records[2] = {"camera", "http://h/f", {}, 4, kHealthNeverFound, true};
+  records[2].outcome.kind = OutcomeKind::Failed;
+  records[2].outcome.cause = FailureCause::Status;
   records[2].outcome.status = 404;
-  records[0].outcome.kind = OutcomeKind::kItems;
+  records[0].outcome.kind = OutcomeKind::Items;
   records[0].outcome.items = 1;
   const std::string longName(60, 'n');
   const std::vector<SearchKey> list = {

@@ -93,8 +93,8 @@ void SettingsDialog::Save() {
   }
   char interval[kTextSize] = {};
   GetDlgItemTextA(Handle(), kSettingsRunInterval, interval, kTextSize);
-  char email[kEmailAddressSize] = {};  // stored whole: the text, its NUL, then zeros
-  GetDlgItemTextA(Handle(), kSettingsEmailAddress, email, kEmailAddressSize);
+  char email[kSettingsEmailAddressSize] = {};  // stored whole: the text, its NUL, then zeros
+  GetDlgItemTextA(Handle(), kSettingsEmailAddress, email, kSettingsEmailAddressSize);
   if (!writer.WriteRunInterval(interval) || !writer.WriteEmailAddress(email) ||
       !writer.WritePopupMessages(IsChecked(kSettingsPopupMessages)) ||
       !writer.WriteEmailMessages(IsChecked(kSettingsEmailMessages))) {

@@ -50,7 +50,7 @@ void StopLotwise() {
   SetEvent(abort.Get());
   const DWORD start = GetTickCount();
   while (AnyPollerAlive()) {
-    if (GetTickCount() - start >= kStopWaitMs) return;
+    if (GetTickCount() - start >= kPollerStopWaitMs) return;
     Sleep(kStopPollMs);
   }
   ResetEvent(abort.Get());
@@ -62,7 +62,7 @@ void StopSibling(const char* runEventName, const char* abortEventName) {
   if (!AlreadyExisted()) return;
   UniqueHandle abort(CreateManualEvent(abortEventName));
   if (abort) SetEvent(abort.Get());
-  if (run) WaitForSingleObject(run.Get(), kStopWaitMs);
+  if (run) WaitForSingleObject(run.Get(), kPollerStopWaitMs);
 }
 
 }  // namespace

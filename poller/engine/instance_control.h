@@ -7,7 +7,7 @@ constexpr const char kPassMutexName[] = "Lotwise Once";
 constexpr const char kAbortEventName[] = "Lotwise - Abort";
 constexpr const char kRunEventName[] = "Lotwise - Run";
 constexpr const char kPassGuardName[] = "Lotwise Pass";
-constexpr DWORD kStopWaitMs = 60000;
+constexpr DWORD kPollerStopWaitMs = 60000;
 
 // Each claims its mutex for the rest of the process and reports whether another process
 // already held it. The handle of a claimed mark is never closed: holding it is the mark.
@@ -26,7 +26,7 @@ const PollerEvents& CurrentPollerEvents();
 // other poller sees it too.
 void SignalStopped();
 
-// The stop command: sets the abort event and waits (at most kStopWaitMs) until every poller of
+// The stop command: sets the abort event and waits (at most kPollerStopWaitMs) until every poller of
 // this product has ended; then the events of the two sibling products.
 void StopPollers();
 

@@ -13,6 +13,7 @@
 #include "common/pass_log.h"
 #include "common/search_list.h"
 #include "common/settings_store.h"
+#include "common/unique_file.h"
 #include "poller/dialogs/alert_dialog.h"
 #include "poller/engine/core/bargain_rule.h"
 #include "poller/engine/core/blocked_auctions.h"
@@ -50,7 +51,7 @@ class PollingLoop {
 
   const StartupSettings& settings_;
   HANDLE abort_;
-  std::FILE* log_ = nullptr;
+  UniqueFile log_;
   int failedPages_ = 0;   // never reset by a success: every ninth failure is reported
   int alertDialogs_ = 0;  // the tip follows the sixth dialog of the process
   bool blocksUnwritten_ = false;
@@ -108,13 +109,13 @@ void PollingLoop::HoldWriteFailures() {
 PassEnd PollingLoop::RunGuardedPass() {
   std::vector<std::string> lines;
   if (!ReadSearchList(settings_.searchListPath, lines)) return PassEnd::ListNotRead;
-  log_ = std::fopen(kPassLogName, "w");
+  log_.reset(std::fopen(kPassLogName, "w"));
   if (!log_) return PassEnd::LogNotOpened;
 
   const std::time_t now = std::time(nullptr);
-  WriteVersionLine(log_);
+  WriteVersionLine(log_.get());
   const std::tm passTime = *std::localtime(&now);
-  WriteLastSearchLine(log_, passTime);
+  WriteLastSearchLine(log_.get(), passTime);
   health_.Begin(passTime);
 
   PassEnd end = PassEnd::Completed;
@@ -132,13 +133,11 @@ PassEnd PollingLoop::RunGuardedPass() {
     }
   }
   if (end == PassEnd::Completed) {
-    WriteListClosedLine(log_, settings_.searchListPath);
+    WriteListClosedLine(log_.get(), settings_.searchListPath);
     health_.Complete(held_);
   }
   // A log cut short (a full disk) leaves the manager showing an old or empty pass.
-  logUnwritten_ = std::fflush(log_) != 0 || std::ferror(log_) != 0;
-  logUnwritten_ = std::fclose(log_) != 0 || logUnwritten_;
-  log_ = nullptr;
+  logUnwritten_ = !CloseChecked(std::move(log_));
   // A "View Never" that could not be written stays in memory for the next lookup; the last
   // chance to write it before the process may end is now.
   blocksUnwritten_ = !WritePendingBlocksNow();
@@ -146,10 +145,10 @@ PassEnd PollingLoop::RunGuardedPass() {
 }
 
 PollingLoop::SearchEnd PollingLoop::RunSearch(const SavedSearch& search) {
-  WriteSearchLine(log_, search.description, search.TriggerMinutes(), search.price);
+  WriteSearchLine(log_.get(), search.description, search.TriggerMinutes(), search.price);
   DownloadReport report;
   if (settings_.testMode) {
-    WriteTestLine(log_, settings_.workingPageName);
+    WriteTestLine(log_.get(), settings_.workingPageName);
   } else {
     // An old page that cannot be removed (another program holds it open) would be read as
     // this search's page and alert on another search's items: the page counts as failed.
@@ -183,10 +182,10 @@ PollingLoop::SearchEnd PollingLoop::RunSearch(const SavedSearch& search) {
     ++items;
     end = CheckItem(search, item_);
     if (end == SearchEnd::AlertDialogFailed) break;
-    WriteItemLine(log_, item_.id, item_.description, item_.bids, item_.price, item_.days, item_.hours,
+    WriteItemLine(log_.get(), item_.id, item_.description, item_.bids, item_.price, item_.days, item_.hours,
                   item_.minutes);
   }
-  if (end == SearchEnd::Done) WritePageClosedLine(log_);
+  if (end == SearchEnd::Done) WritePageClosedLine(log_.get());
   ClosePage(page);
   health_.Record(search, PageOutcome(report, true, items));
   return end;
@@ -197,9 +196,9 @@ PollingLoop::SearchEnd PollingLoop::CheckItem(const SavedSearch& search, const A
   const int itemMinutes = ItemMinutes(item);
   if (!IsBargain(item.price, itemMinutes, search.price, search.TriggerMinutes(), price)) return SearchEnd::Done;
   // Asked only of bargains: its pruning and its "no blockfile" line follow from that order.
-  if (IsBlocked(item.id, log_, static_cast<long long>(std::time(nullptr)))) return SearchEnd::Done;
+  if (IsBlocked(item.id, log_.get(), static_cast<long long>(std::time(nullptr)))) return SearchEnd::Done;
 
-  WriteAlertLine(log_, search.TriggerMinutes(), itemMinutes, search.price, price);
+  WriteAlertLine(log_.get(), search.TriggerMinutes(), itemMinutes, search.price, price);
   if (IsSoundEnabled()) PlaySoundA(kAlertSoundPath, nullptr, SND_FILENAME);
   if (ArePopupsEnabled()) {
     if (ShowAlertDialog(item) == -1) {

@@ -13,22 +13,22 @@ constexpr int kFirstFailedStatus = 400;
 
 SearchOutcome PageOutcome(const DownloadReport& report, bool pageOpened, long items) {
   switch (report.failure) {
-    case DownloadFailure::kRefused:
-      return FailedOutcome(FailureCause::kRefused);
-    case DownloadFailure::kConnection:
-      return FailedOutcome(FailureCause::kConnection);
-    case DownloadFailure::kCredentials:
-      return FailedOutcome(FailureCause::kCredentials);
-    case DownloadFailure::kRedirect:
-      return FailedOutcome(FailureCause::kRedirect);
-    case DownloadFailure::kFile:
-      return FailedOutcome(FailureCause::kFile);
-    case DownloadFailure::kNone:
+    case DownloadFailure::Refused:
+      return FailedOutcome(FailureCause::Refused);
+    case DownloadFailure::Connection:
+      return FailedOutcome(FailureCause::Connection);
+    case DownloadFailure::Credentials:
+      return FailedOutcome(FailureCause::Credentials);
+    case DownloadFailure::Redirect:
+      return FailedOutcome(FailureCause::Redirect);
+    case DownloadFailure::File:
+      return FailedOutcome(FailureCause::File);
+    case DownloadFailure::None:
       break;
   }
-  if (!pageOpened) return FailedOutcome(FailureCause::kFile);
+  if (!pageOpened) return FailedOutcome(FailureCause::File);
   // An error page is parsed like any other, but it is not the search's page.
-  if (report.status >= kFirstFailedStatus) return FailedOutcome(FailureCause::kStatus, report.status);
+  if (report.status >= kFirstFailedStatus) return FailedOutcome(FailureCause::Status, report.status);
   return PageReadOutcome(items);
 }
 
@@ -51,7 +51,7 @@ void SearchHealthPass::Complete(HeldMessages& held) {
   std::vector<SearchHealth> previous;
   // A damaged or foreign file is rebuilt; within one process the last pass's records are the
   // better start than none.
-  if (LoadSearchHealth(kSearchHealthName, &previous) != HealthFileRead::kRead) previous = lastRecords_;
+  if (LoadSearchHealth(kSearchHealthName, &previous) != HealthFileRead::Read) previous = lastRecords_;
   HealthUpdate update = UpdateSearchHealth(previous, results_, passTime_);
   // A file that cannot be written (a full disk) never stops a pass; the records are kept here.
   SaveSearchHealth(kSearchHealthName, update.records);

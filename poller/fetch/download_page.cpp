@@ -4,9 +4,10 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
+#include <utility>
 #include <string>
 
+#include "common/unique_file.h"
 #include "platform/framework_exception.h"
 #include "platform/framework_init.h"
 #include "poller/fetch/download_rules.h"
@@ -71,11 +72,6 @@ void ShowError(const UserMessageSink& tell, const std::string& text) {
     MessageBoxA(nullptr, text.c_str(), "Error", MB_OK);
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
-
 // One download's internet objects. They nest (session, connection, request) and are members in
 // that order, so every way out of Run releases them request first, each exactly once.
 class Download {
@@ -109,7 +105,7 @@ int Download::Run(const char* address, const char* path) {
   Address target;
   if (!SplitAddress(address, &target) || target.scheme != INTERNET_SCHEME_HTTP) {
     ShowError(tell_, "Error: can only use URLs beginning with http://");
-    Fail(DownloadFailure::kRefused, 1);
+    Fail(DownloadFailure::Refused, 1);
   }
   Send(target);
   int status = ReadStatus();
@@ -119,7 +115,7 @@ int Download::Run(const char* address, const char* path) {
     const DWORD answer =
         api_.errorDialog(GetDesktopWindow(), request_.Get(), ERROR_INTERNET_INCORRECT_PASSWORD,
                          FLAGS_ERROR_UI_FLAGS_GENERATE_DATA | FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS, nullptr);
-    if (answer != ERROR_INTERNET_FORCE_RETRY) Fail(DownloadFailure::kCredentials, 1);
+    if (answer != ERROR_INTERNET_FORCE_RETRY) Fail(DownloadFailure::Credentials, 1);
     SendAgain();
     status = ReadStatus();  // not tested for 401 again: whatever it is goes on
   }
@@ -127,7 +123,7 @@ int Download::Run(const char* address, const char* path) {
   if (status == HTTP_STATUS_MOVED || status == HTTP_STATUS_REDIRECT || status == HTTP_STATUS_REDIRECT_METHOD) {
     std::string location;
     // Whatever goes wrong from here on, the redirect is what could not be followed.
-    report_.failure = DownloadFailure::kRedirect;
+    report_.failure = DownloadFailure::Redirect;
     if (!FindRedirectAddress(RawHeaders(), &location)) throw CLotwiseException(2);
     request_.Reset();
     connection_.Reset();
@@ -136,7 +132,7 @@ int Download::Run(const char* address, const char* path) {
     Send(next);
     status = ReadStatus();
     if (status != HTTP_STATUS_OK) throw CLotwiseException(2);  // so a second redirect ends here
-    report_.failure = DownloadFailure::kNone;
+    report_.failure = DownloadFailure::None;
   }
   report_.status = status;
 
@@ -144,7 +140,7 @@ int Download::Run(const char* address, const char* path) {
   UniqueFile file(std::fopen(path, "w"));
   if (!file) {
     ShowError(tell_, std::string("Error: The file ") + path + " was not created\n");
-    report_.failure = DownloadFailure::kFile;
+    report_.failure = DownloadFailure::File;
     return -1;
   }
   return CopyBody(std::move(file));
@@ -212,18 +208,17 @@ int Download::CopyBody(UniqueFile file) {
     *got = read;
     return true;
   });
-  char piece[kPieceBufferSize];
+  char piece[kDownloadPieceBufferSize];
   size_t length = 0;
   for (;;) {
     const BodyPieces::Outcome outcome = pieces.Next(piece, &length);
-    if (outcome == BodyPieces::Outcome::kEnd) break;
-    if (outcome == BodyPieces::Outcome::kFailed) throw CInternetException(readError);
+    if (outcome == BodyPieces::Outcome::End) break;
+    if (outcome == BodyPieces::Outcome::Failed) throw CInternetException(readError);
     // By length, not as a C string: a NUL byte of the body is stored like any other.
-    if (std::fwrite(piece, 1, length, file.get()) != length) Fail(DownloadFailure::kFile, 2);
+    if (std::fwrite(piece, 1, length, file.get()) != length) Fail(DownloadFailure::File, 2);
   }
   // A full disk shows only at the flush: a page cut short is not reported as a success.
-  const bool flushed = std::fflush(file.get()) == 0;
-  if (std::fclose(file.release()) != 0 || !flushed) Fail(DownloadFailure::kFile, 2);
+  if (!CloseChecked(std::move(file))) Fail(DownloadFailure::File, 2);
   return 0;
 }
 
@@ -243,7 +238,7 @@ int DownloadPageWith(const FetchApi& api, const char* address, const char* path,
   noted = DownloadReport();
   if (!api.initFramework(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), 0)) {
     ShowError(tell, "MFC Failed to initialize.");
-    noted.failure = DownloadFailure::kConnection;  // the internet layer cannot be used at all
+    noted.failure = DownloadFailure::Connection;  // the internet layer cannot be used at all
     return 1;
   }
   try {
@@ -255,7 +250,7 @@ int DownloadPageWith(const FetchApi& api, const char* address, const char* path,
     char text[1024];  // fetched for a debugger's eyes; the callers judge by the file alone
     e.GetErrorMessage(text, sizeof text);
     // No connection, no answer or an answer dropped; during a redirect, the redirect failed.
-    if (noted.failure == DownloadFailure::kNone) noted.failure = DownloadFailure::kConnection;
+    if (noted.failure == DownloadFailure::None) noted.failure = DownloadFailure::Connection;
     return 2;
   }
 }

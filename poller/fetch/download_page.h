@@ -14,9 +14,9 @@ using UserMessageSink = std::function<void(const std::string& text, const char* 
 //
 // report, when given, tells why a page is missing or not to be trusted: the polling loop keeps
 // the health of each search by it.
-enum class DownloadFailure { kNone, kRefused, kConnection, kCredentials, kRedirect, kFile };
+enum class DownloadFailure { None, Refused, Connection, Credentials, Redirect, File };
 struct DownloadReport {
-  DownloadFailure failure = DownloadFailure::kNone;
+  DownloadFailure failure = DownloadFailure::None;
   int status = 0;  // the status of the answer whose body was stored; 0 when none was
 };
 int DownloadPage(const char* address, const char* path, const UserMessageSink& tell = nullptr,

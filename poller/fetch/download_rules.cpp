@@ -43,10 +43,10 @@ BodyPieces::Outcome BodyPieces::Next(char* piece, size_t* length) {
     const char c = block_[position_++];
     if (c == '\r') continue;
     piece[stored++] = c;
-    if (c == '\n' || stored == kMaxPieceLength) break;
+    if (c == '\n' || stored == kDownloadMaxPieceLength) break;
   }
   piece[stored] = '\0';
   *length = stored;
-  if (stored > 0) return Outcome::kPiece;
-  return failed_ ? Outcome::kFailed : Outcome::kEnd;
+  if (stored > 0) return Outcome::Piece;
+  return failed_ ? Outcome::Failed : Outcome::End;
 }

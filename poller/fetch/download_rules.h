@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-constexpr size_t kPieceBufferSize = 1024;        // the copy buffer
-constexpr size_t kMaxPieceLength = 1022;         // each read asks for 1023 characters with the NUL
+constexpr size_t kDownloadPieceBufferSize = 1024;        // the copy buffer
+constexpr size_t kDownloadMaxPieceLength = 1022;         // each read asks for 1023 characters with the NUL
 constexpr size_t kDownloadReadAheadSize = 4096;  // the internet layer's read-ahead block
 
 // The status code as the internet layer gives it, as text: one to three digits, nothing else.
@@ -18,18 +18,18 @@ bool ParseStatusCode(std::string_view text, int* status);
 bool FindRedirectAddress(std::string_view headers, std::string* address);
 
 // Cuts a body into pieces: the characters up to and including the next LF, at most
-// kMaxPieceLength of them, with every CR dropped. Other bytes (NUL included) pass unchanged,
+// kDownloadMaxPieceLength of them, with every CR dropped. Other bytes (NUL included) pass unchanged,
 // so the pieces joined are the body without its CRs.
 class BodyPieces {
  public:
   // Fills buffer with up to size bytes and sets *got (0 at the end of the body); false when
   // the read failed.
   using Source = std::function<bool(char* buffer, size_t size, size_t* got)>;
-  enum class Outcome { kPiece, kEnd, kFailed };
+  enum class Outcome { Piece, End, Failed };
 
   explicit BodyPieces(Source source) : source_(std::move(source)) {}
-  // The next piece into piece (kPieceBufferSize bytes), NUL-terminated after *length bytes.
-  // kEnd once the body is exhausted; kFailed after a failed read, once every byte received
+  // The next piece into piece (kDownloadPieceBufferSize bytes), NUL-terminated after *length bytes.
+  // End once the body is exhausted; Failed after a failed read, once every byte received
   // before it has gone out in a piece.
   Outcome Next(char* piece, size_t* length);
 

@@ -2,9 +2,9 @@
 // normalised page.
 #include <cstring>
 
+#include "common/text_scan.h"
 #include "poller/parse/find_text.h"
 #include "poller/parse/result_page.h"
-#include "poller/parse/scan_number.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ constexpr char kEscapedEndMarker[] = "Save this search";
 constexpr char kFeaturedLink[] = "rUreISAPI.dll?Featured";
 constexpr char kNumberStart[] = "item=";
 constexpr std::size_t kMaxItemNumber = sizeof(AuctionItem::id) - 1;
-constexpr int kReadSize = kWorkingLineSize - 1;  // a read takes at most 1022 characters
+constexpr int kReadSize = kPageWorkingLineSize - 1;  // a read takes at most 1022 characters
 
 bool ReadPiece(ResultPage& page) {
   if (ReadPagePiece(page, page.workingLine, kReadSize) > 0) return true;
@@ -66,7 +66,7 @@ void ExpandUnderAMinute(char* line) {
   const char* hit = FindText(line, "<1m");
   if (!hit) return;
   const std::size_t length = std::strlen(line);
-  char expanded[kWorkingLineSize];
+  char expanded[kPageWorkingLineSize];
   std::size_t out = 0;
   const char* in = line;
   for (; hit; hit = FindText(in, "<1m")) {
@@ -74,7 +74,7 @@ void ExpandUnderAMinute(char* line) {
     out += hit - in;
     in = hit + 3;
     const std::size_t rest = length - (in - line);
-    if (out + 5 + rest < kWorkingLineSize) {
+    if (out + 5 + rest < kPageWorkingLineSize) {
       std::memcpy(expanded + out, "0h 1m", 5);
       out += 5;
     } else {
@@ -113,8 +113,8 @@ class ItemScan {
   ParseState state_ = ParseState::AwaitDescription;
   char number_[kMaxItemNumber + 1] = " ";  // " ": no number read yet
   bool numberRefused_ = false;
-  char description_[kMaxStagedText + 1] = "";
-  char price_[kMaxStagedText + 1] = "";
+  char description_[kPageMaxStagedText + 1] = "";
+  char price_[kPageMaxStagedText + 1] = "";
   int bids_ = 0;
   TimeLeft timeLeft_;
 };
@@ -151,13 +151,13 @@ void ItemScan::Feed(std::string_view run) {
     case ParseState::AwaitDescription: {
       if (run.size() <= 3) return;
       // Fold every "&amp;" to "&", also those that a fold brings together ("&amp;amp;").
-      char folded[kWorkingLineSize];
+      char folded[kPageWorkingLineSize];
       std::size_t length = 0;
       for (char c : run.substr(0, sizeof folded - 1)) {
         folded[length++] = c;
         if (c == ';' && length >= 5 && std::memcmp(folded + length - 5, "&amp;", 5) == 0) length -= 4;
       }
-      CopyCut(description_, std::string_view(folded, length), kMaxStagedText);  // titles are cut
+      CopyCut(description_, std::string_view(folded, length), kPageMaxStagedText);  // titles are cut
       state_ = ParseState::AwaitPrice;
       return;
     }
@@ -174,7 +174,7 @@ void ItemScan::Feed(std::string_view run) {
         timeLeft_ = ParseTimeLeft(run);
         state_ = ParseState::Complete;
       } else if (run.front() >= '0' && run.front() <= '9') {
-        ScanInt(run, bids_);
+        ScanPageInt(run, bids_);
         state_ = ParseState::AwaitTimeLeft;
       }
       return;
@@ -214,7 +214,7 @@ bool PageEnded(const ResultPage& page) {
 void ClosePage(ResultPage& page) {
   if (page.stream) std::fclose(page.stream);
   page.stream = nullptr;
-  page.readAhead.owner = nullptr;
+  page.readAhead.owner = nullptr;  // a stream opened next may have the same address
   page.workingLine[0] = '\0';
 }
 

@@ -2,7 +2,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
+#include "common/unique_file.h"
 #include "poller/parse/result_page.h"
 
 namespace {
@@ -11,26 +13,19 @@ constexpr char kIntermediateFile[] = "temphtml.txt";
 constexpr char kNormalisedFile[] = "temphtml.html";
 constexpr std::size_t kFileBuffer = 1 << 16;  // fewer system calls on pages of megabytes
 
-std::FILE* OpenBuffered(const char* name, const char* mode) {
-  std::FILE* file = std::fopen(name, mode);
-  if (file) std::setvbuf(file, nullptr, _IOFBF, kFileBuffer);
+UniqueFile OpenBuffered(const char* name, const char* mode) {
+  UniqueFile file(std::fopen(name, mode));
+  if (file) std::setvbuf(file.get(), nullptr, _IOFBF, kFileBuffer);
   return file;
-}
-
-void DropPage(ResultPage& page) {
-  if (page.stream) std::fclose(page.stream);
-  page.stream = nullptr;
-  page.readAhead.owner = nullptr;  // a stream opened next may have the same address
 }
 
 // Ends a pass: the page read so far goes, the file just written becomes "temphtml.html" and
 // the page stream is reopened on it. Whatever fails leaves no stream rather than one on a
 // half-written or stale page, so the page then simply has no items.
-void ReopenOnResult(ResultPage& page, std::FILE* written) {
-  const bool writeFailed = std::ferror(written) != 0;
-  const bool closeFailed = std::fclose(written) != 0;
-  DropPage(page);
-  if (writeFailed || closeFailed) {
+void ReopenOnResult(ResultPage& page, UniqueFile written) {
+  const bool writtenWhole = CloseChecked(std::move(written));
+  ClosePage(page);
+  if (!writtenWhole) {
     std::remove(kIntermediateFile);
     return;
   }
@@ -39,29 +34,29 @@ void ReopenOnResult(ResultPage& page, std::FILE* written) {
     std::remove(kIntermediateFile);
     return;
   }
-  page.stream = OpenBuffered(kNormalisedFile, "r");
+  page.stream = OpenBuffered(kNormalisedFile, "r").release();
 }
 
 }  // namespace
 
 void EntityPass(ResultPage& page) {
   if (!page.stream) return;
-  std::FILE* out = OpenBuffered(kIntermediateFile, "w");
-  if (!out) return DropPage(page);
-  char line[kWorkingLineSize];
+  UniqueFile out = OpenBuffered(kIntermediateFile, "w");
+  if (!out) return ClosePage(page);
+  char line[kPageWorkingLineSize];
   while (std::fgets(line, sizeof line, page.stream)) {
     CleanEntities(line);
-    std::fputs(line, out);
+    std::fputs(line, out.get());
   }
-  ReopenOnResult(page, out);
+  ReopenOnResult(page, std::move(out));
 }
 
 void TagBreakPass(ResultPage& page) {
   if (!page.stream) return;
-  std::FILE* out = OpenBuffered(kIntermediateFile, "w");
-  if (!out) return DropPage(page);
-  char piece[kWorkingLineSize];
-  char rewritten[2 * kWorkingLineSize];  // every character of a piece, each with a break
+  UniqueFile out = OpenBuffered(kIntermediateFile, "w");
+  if (!out) return ClosePage(page);
+  char piece[kPageWorkingLineSize];
+  char rewritten[2 * kPageWorkingLineSize];  // every character of a piece, each with a break
   while (std::fgets(piece, sizeof piece, page.stream)) {
     std::size_t length = 0;
     for (const char* c = piece; *c; ++c) {
@@ -72,9 +67,9 @@ void TagBreakPass(ResultPage& page) {
       rewritten[length] = '\n';
       length += c[1] == '>';
     }
-    std::fwrite(rewritten, 1, length, out);
+    std::fwrite(rewritten, 1, length, out.get());
   }
-  ReopenOnResult(page, out);
+  ReopenOnResult(page, std::move(out));
 }
 
 namespace {
@@ -86,7 +81,7 @@ inline char* BreakOne(char* out, char c, std::size_t& column) {
   out += c == '>' && column != 0;
   *out = c;
   out += c >= 0x20 && c <= 0x7E;
-  column = c == '\n' || column + 1 == kWorkingLineSize - 1 ? 0 : column + 1;
+  column = c == '\n' || column + 1 == kPageWorkingLineSize - 1 ? 0 : column + 1;
   return out;
 }
 
@@ -115,7 +110,7 @@ inline unsigned PlainBytes(std::uint64_t word) {
 // which fall after a line break or after 1023 characters of pass one's output.
 char* BreakPiece(char* out, const char* text, std::size_t& column) {
   for (;;) {
-    if (column + 8 <= kWorkingLineSize - 2) {  // no boundary among the next eight
+    if (column + 8 <= kPageWorkingLineSize - 2) {  // no boundary among the next eight
       std::uint64_t word;
       std::memcpy(&word, text, 8);
       const unsigned plain = PlainBytes(word);
@@ -137,23 +132,23 @@ char* BreakPiece(char* out, const char* text, std::size_t& column) {
 // normalised page is the same to the byte without the intermediate round trip.
 void NormaliseResultPage(ResultPage& page) {
   if (!page.stream) return;
-  std::FILE* out = OpenBuffered(kIntermediateFile, "w");
-  if (!out) return DropPage(page);
-  char line[kWorkingLineSize + 8] = {};  // room for the last eight-byte read of a piece
+  UniqueFile out = OpenBuffered(kIntermediateFile, "w");
+  if (!out) return ClosePage(page);
+  char line[kPageWorkingLineSize + 8] = {};  // room for the last eight-byte read of a piece
   constexpr std::size_t kBlock = 1 << 15;
-  static_assert(kBlock > 2 * kWorkingLineSize + 8, "a block holds a rewritten piece");
-  char block[kBlock + 2 * kWorkingLineSize + 8];
+  static_assert(kBlock > 2 * kPageWorkingLineSize + 8, "a block holds a rewritten piece");
+  char block[kBlock + 2 * kPageWorkingLineSize + 8];
   std::size_t used = 0;
   std::size_t column = 0;
   page.readAhead.owner = nullptr;
-  while (ReadPagePiece(page, line, kWorkingLineSize) > 0) {
+  while (ReadPagePiece(page, line, kPageWorkingLineSize) > 0) {
     CleanEntities(line);
     used = static_cast<std::size_t>(BreakPiece(block + used, line, column) - block);
     if (used >= kBlock) {
-      std::fwrite(block, 1, used, out);
+      std::fwrite(block, 1, used, out.get());
       used = 0;
     }
   }
-  std::fwrite(block, 1, used, out);
-  ReopenOnResult(page, out);
+  std::fwrite(block, 1, used, out.get());
+  ReopenOnResult(page, std::move(out));
 }

@@ -6,13 +6,13 @@
 
 #include "poller/parse/auction_item.h"
 
-constexpr int kWorkingLineSize = 1024;
+constexpr int kPageWorkingLineSize = 1024;
 constexpr std::size_t kPageReadAheadSize = 1 << 14;
 
 // The page stream and the working line, shared by the normaliser, the locator and the parser.
 struct ResultPage {
   std::FILE* stream = nullptr;  // opened by the caller on the working page file (text mode, "r")
-  char workingLine[kWorkingLineSize] = {};
+  char workingLine[kPageWorkingLineSize] = {};
 
   // What ReadPagePiece has read ahead of the stream; it belongs to the stream named by owner
   // and starts afresh whenever stream is another.
@@ -37,7 +37,7 @@ enum class PageStyle { RawLinks = 0, EscapedLinks = 1 };
 enum class ParseState { AwaitDescription = 0, AwaitPrice = 1, AwaitBids = 2, AwaitTimeLeft = 3, Complete = 4 };
 
 // Longest staged text (title, price, bid and time-left text) the parser keeps.
-constexpr std::size_t kMaxStagedText = 127;
+constexpr std::size_t kPageMaxStagedText = 127;
 
 // Normaliser. The files are "temphtml.txt" and "temphtml.html" in the current folder.
 void CleanEntities(char* line);

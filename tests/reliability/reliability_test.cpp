@@ -455,7 +455,7 @@ TEST_F(Reliability, AStopEndsAPollerInItsPassAndTheOnePassRunQueuedBehindIt) {
   ASSERT_TRUE(queued.IsRunning());
 
   // The queued run sees the stop first; the poller must see it too, after its search.
-  EXPECT_EQ(RunProgram(poller_, "-k", folder_.Path(), kStopWaitMs + 30000), 0);
+  EXPECT_EQ(RunProgram(poller_, "-k", folder_.Path(), kPollerStopWaitMs + 30000), 0);
   DWORD code = 1;
   EXPECT_TRUE(queued.Wait(2000, &code));
   EXPECT_EQ(code, 0u);

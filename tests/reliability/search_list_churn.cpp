@@ -17,10 +17,10 @@
 
 namespace {
 
-RewriteStep stopAt;
+RewriteStep g_stopAt;
 
 void StopHere(RewriteStep step) {
-  if (step == stopAt) TerminateProcess(GetCurrentProcess(), 9);
+  if (step == g_stopAt) TerminateProcess(GetCurrentProcess(), 9);
 }
 
 const char* churnUrl = "http://127.0.0.1:9/churn";
@@ -41,7 +41,7 @@ int LastLine(const char* path, std::string& last) {
   std::FILE* file = OpenListForReading(path);
   if (!file) return 0;
   int lines = 0;
-  for (std::string line; ReadFileLine(file, line); ++lines) last = line;
+  for (std::string line; ReadFileLine(file, kSearchListLineCap, line); ++lines) last = line;
   std::fclose(file);
   return lines;
 }
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
   const int rounds = std::atoi(argv[2]);
   if (rounds > 0 && argc == 4) churnUrl = argv[3];
   if (rounds <= 0 && argc == 4) {
-    stopAt = std::strcmp(argv[3], "copy") == 0 ? RewriteStep::CopyWritten : RewriteStep::ListReplaced;
+    g_stopAt = std::strcmp(argv[3], "copy") == 0 ? RewriteStep::CopyWritten : RewriteStep::ListReplaced;
     SetRewriteStepHook(StopHere);
   }
   if (rounds <= 0) return RunOnce(list, argv[2]);

@@ -7,31 +7,31 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "common/file_lines.h"
 #include "common/pass_log.h"
-#include "common/search_list.h"
+#include "common/text_scan.h"
+#include "common/unique_file.h"
 
 namespace {
 
-constexpr std::size_t kMaxLineLength = 255;
+// Of a longer line only the first 255 characters count, so the rest never passes for an entry.
+constexpr std::size_t kBlockedListLineCap = 255;
 // An entry line is the id, a blank and at most 11 characters of time stamp.
-constexpr std::size_t kMaxIdLength = kMaxLineLength - 12;
+constexpr std::size_t kMaxIdLength = kBlockedListLineCap - 12;
 
 struct BlockEntry {
   std::string id;
   std::int32_t stamp;
 };
 
-std::FILE* LibraryOpen(const char* name, const char* mode) { return std::fopen(name, mode); }
-int LibraryRemove(const char* name) { return std::remove(name); }
-int LibraryRename(const char* from, const char* to) { return std::rename(from, to); }
-const BlockFileOps kLibraryOps{LibraryOpen, LibraryRemove, LibraryRename};
-const BlockFileOps* fileOps = &kLibraryOps;
+const BlockFileOps* g_fileOps = &kLibraryFileOps;
 
 // Blocks that could not be written yet. The user's choice holds for the rest of the process,
 // and the next call that can write them does.
-std::vector<BlockEntry> pendingBlocks;
+std::vector<BlockEntry> g_pendingBlocks;
 
 // The file keeps time stamps as signed 32-bit numbers.
 std::int32_t Stamp(long long now) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(now)); }
@@ -44,52 +44,25 @@ bool IsCurrent(std::int32_t stamp, long long now) {
 }
 
 bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
-bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
-// One line without its line end; false at the end of the file. Of a line longer than 255
-// characters only the first 255 count, so the rest never passes for an entry.
-bool ReadLine(std::FILE* file, std::string& line) {
-  if (!ReadFileLine(file, line)) return false;
-  if (line.size() > kMaxLineLength) line.resize(kMaxLineLength);
-  return true;
-}
-
-// Scans "%s %ld": a word, then a decimal number that fits 32 bits; the rest is ignored.
+// Scans "%s %ld": a word, then a time stamp; the rest is ignored.
 bool ParseEntry(const std::string& line, BlockEntry& entry) {
-  std::size_t i = 0;
-  while (i < line.size() && IsBlank(line[i])) ++i;
-  const std::size_t idStart = i;
-  while (i < line.size() && !IsBlank(line[i])) ++i;
-  if (i == idStart) return false;
-  entry.id.assign(line, idStart, i - idStart);
-
-  while (i < line.size() && IsBlank(line[i])) ++i;
-  const bool negative = i < line.size() && line[i] == '-';
-  if (i < line.size() && (line[i] == '-' || line[i] == '+')) ++i;
-  if (i >= line.size() || !IsDigit(line[i])) return false;
-  long long value = 0;
-  for (; i < line.size() && IsDigit(line[i]); ++i) {
-    value = value * 10 + (line[i] - '0');
-    if (value > 2147483648LL) return false;
-  }
-  if (negative) value = -value;
-  if (value > INT32_MAX) return false;
-  entry.stamp = static_cast<std::int32_t>(value);
-  return true;
+  std::string_view rest(line);
+  while (!rest.empty() && IsBlank(rest.front())) rest.remove_prefix(1);
+  const auto idLength = static_cast<std::size_t>(std::find_if(rest.begin(), rest.end(), IsBlank) - rest.begin());
+  if (idLength == 0) return false;
+  entry.id.assign(rest.data(), idLength);
+  rest.remove_prefix(idLength);
+  return ScanStamp(rest, entry.stamp);
 }
 
-bool FileExists(const char* name) {
-  std::FILE* file = fileOps->open(name, "r");
-  if (file) std::fclose(file);
-  return file != nullptr;
-}
+bool FileExists(const char* name) { return UniqueFile(g_fileOps->open(name, "r")) != nullptr; }
 
 // True only when the file is known not to exist: a list that another process holds open, or
 // that cannot be read for any other reason, is still the list.
 bool IsMissing(const char* name) {
   errno = 0;
-  std::FILE* file = fileOps->open(name, "r");
-  if (file) std::fclose(file);
+  const UniqueFile file(g_fileOps->open(name, "r"));
   return !file && errno == ENOENT;
 }
 
@@ -99,53 +72,40 @@ bool IsMissing(const char* name) {
 // which the next lookup overwrites.
 const char* ListFileName() {
   if (!IsMissing(kBlockFileName) || !FileExists(kBlockTempFileName)) return kBlockFileName;
-  return fileOps->rename(kBlockTempFileName, kBlockFileName) == 0 ? kBlockFileName : kBlockTempFileName;
+  return g_fileOps->rename(kBlockTempFileName, kBlockFileName) == 0 ? kBlockFileName : kBlockTempFileName;
 }
 
-bool WriteEntry(std::FILE* file, const BlockEntry& entry) {
-  return std::fwrite(entry.id.data(), 1, entry.id.size(), file) == entry.id.size() &&
-         std::fprintf(file, " %ld\n", static_cast<long>(entry.stamp)) > 0;
-}
-
-// Closes a written file; true when everything written reached it.
-bool CloseWritten(std::FILE* file, bool ok) {
-  ok = std::fflush(file) == 0 && !std::ferror(file) && ok;
-  return std::fclose(file) == 0 && ok;
+// The entries as lines of the list.
+std::string FormatEntries(const std::vector<BlockEntry>& entries) {
+  std::string lines;
+  for (const BlockEntry& entry : entries) lines += entry.id + ' ' + std::to_string(entry.stamp) + '\n';
+  return lines;
 }
 
 // Creates (or empties) the file and writes the entries; a half-written file is removed.
 bool WriteListFile(const char* name, const std::vector<BlockEntry>& entries) {
-  std::FILE* file = fileOps->open(name, "w");
-  if (!file) return false;
-  bool ok = true;
-  for (const BlockEntry& entry : entries) ok = ok && WriteEntry(file, entry);
-  if (CloseWritten(file, ok)) return true;
-  fileOps->remove(name);
-  return false;
+  return WriteWholeFile(*g_fileOps, name, FormatEntries(entries), "w", WriteDurability::Buffered);
 }
 
 // True when the file is missing, empty or ends with a line end, so an appended entry starts
 // a line of its own.
 bool EndsWithLineEnd(const char* name) {
-  std::FILE* file = fileOps->open(name, "rb");
-  if (!file) return true;
-  const bool ends = std::fseek(file, -1, SEEK_END) != 0 || std::getc(file) == '\n';
-  std::fclose(file);
-  return ends;
+  const UniqueFile file(g_fileOps->open(name, "rb"));
+  return !file || std::fseek(file.get(), -1, SEEK_END) != 0 || std::getc(file.get()) == '\n';
 }
 
 // Appends the pending blocks to the list, creating it when missing. A retry after a partial
 // write may repeat an entry, which is harmless.
 bool WritePendingBlocks() {
-  if (pendingBlocks.empty()) return true;
+  if (g_pendingBlocks.empty()) return true;
   const char* name = ListFileName();
   const bool needsLineEnd = !EndsWithLineEnd(name);
-  std::FILE* file = fileOps->open(name, "a");
+  UniqueFile file(g_fileOps->open(name, "a"));
   if (!file) return false;
-  bool ok = !needsLineEnd || std::fputc('\n', file) != EOF;
-  for (const BlockEntry& entry : pendingBlocks) ok = ok && WriteEntry(file, entry);
-  if (!CloseWritten(file, ok)) return false;
-  pendingBlocks.clear();
+  const std::string lines = (needsLineEnd ? "\n" : "") + FormatEntries(g_pendingBlocks);
+  const bool written = std::fwrite(lines.data(), 1, lines.size(), file.get()) == lines.size();
+  if (!CloseChecked(std::move(file)) || !written) return false;
+  g_pendingBlocks.clear();
   return true;
 }
 
@@ -153,7 +113,7 @@ bool WritePendingBlocks() {
 bool ReadCurrentEntries(std::FILE* file, long long now, std::vector<BlockEntry>& entries) {
   std::string line;
   BlockEntry entry;
-  while (ReadLine(file, line)) {
+  while (ReadFileLine(file, kBlockedListLineCap, line)) {
     if (ParseEntry(line, entry) && IsCurrent(entry.stamp, now)) entries.push_back(entry);
   }
   return !std::ferror(file);
@@ -163,14 +123,14 @@ bool ReadCurrentEntries(std::FILE* file, long long now, std::vector<BlockEntry>&
 // whole list on disk: the old file until it is deleted, the temp file after that.
 void ReplaceList(const std::vector<BlockEntry>& entries) {
   if (!WriteListFile(kBlockTempFileName, entries)) return;
-  if (fileOps->remove(kBlockFileName) != 0) {
-    fileOps->remove(kBlockTempFileName);
+  if (g_fileOps->remove(kBlockFileName) != 0) {
+    g_fileOps->remove(kBlockTempFileName);
     return;
   }
-  if (fileOps->rename(kBlockTempFileName, kBlockFileName) == 0) return;
+  if (g_fileOps->rename(kBlockTempFileName, kBlockFileName) == 0) return;
   // Only the temp file holds the list now: write the list under its own name instead. Should
   // that fail too, the temp file stays and stands in for the list (ListFileName).
-  if (WriteListFile(kBlockFileName, entries)) fileOps->remove(kBlockTempFileName);
+  if (WriteListFile(kBlockFileName, entries)) g_fileOps->remove(kBlockTempFileName);
 }
 
 bool Contains(const std::vector<BlockEntry>& entries, const char* id) {
@@ -187,22 +147,22 @@ bool IsStorableId(const char* id) {
 int IsBlocked(const char* id, std::FILE* passLog, long long now) {
   if (!id) id = "";
   WritePendingBlocks();
-  pendingBlocks.erase(std::remove_if(pendingBlocks.begin(), pendingBlocks.end(),
+  g_pendingBlocks.erase(std::remove_if(g_pendingBlocks.begin(), g_pendingBlocks.end(),
                                      [now](const BlockEntry& entry) { return !IsCurrent(entry.stamp, now); }),
-                      pendingBlocks.end());
-  bool blocked = Contains(pendingBlocks, id);
+                      g_pendingBlocks.end());
+  bool blocked = Contains(g_pendingBlocks, id);
 
   const char* name = ListFileName();
   // In binary, like the search list: in text mode a Ctrl-Z byte would end the list there, and
   // the rewrite below would drop every entry after it.
-  std::FILE* file = fileOps->open(name, "rb");
+  UniqueFile file(g_fileOps->open(name, "rb"));
   if (!file) {
     if (passLog) WriteNoBlockfileLine(passLog);
     return blocked ? 1 : 0;
   }
   std::vector<BlockEntry> entries;
-  const bool readWhole = ReadCurrentEntries(file, now, entries);
-  std::fclose(file);
+  const bool readWhole = ReadCurrentEntries(file.get(), now, entries);
+  file.reset();  // closed before the rewrite deletes it
   blocked = blocked || Contains(entries, id);
   // The answer comes from what was read, so it holds whatever happens to the rewrite. A list
   // read only in part, or the temp file standing in for it, is not rewritten.
@@ -212,10 +172,10 @@ int IsBlocked(const char* id, std::FILE* passLog, long long now) {
 
 bool BlockItem(const char* id, long long now) {
   if (!IsStorableId(id)) return false;
-  pendingBlocks.push_back({id, Stamp(now)});
+  g_pendingBlocks.push_back({id, Stamp(now)});
   return WritePendingBlocks();
 }
 
 bool WritePendingBlocksNow() { return WritePendingBlocks(); }
 
-void SetBlockFileOps(const BlockFileOps* ops) { fileOps = ops ? ops : &kLibraryOps; }
+void SetBlockFileOps(const BlockFileOps* ops) { g_fileOps = ops ? ops : &kLibraryFileOps; }

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdio>
 
+#include "common/file_rewrite.h"
+
 constexpr const char kBlockFileName[] = "blockedauctions.ini";
 constexpr const char kBlockTempFileName[] = "blockedauctions.txt";
 constexpr long long kBlockRetentionSeconds = 864000;  // ten days
@@ -21,9 +23,5 @@ bool WritePendingBlocksNow();
 
 // The file operations the list uses. Tests replace them to make single steps fail; null
 // restores the C library's.
-struct BlockFileOps {
-  std::FILE* (*open)(const char* name, const char* mode);
-  int (*remove)(const char* name);
-  int (*rename)(const char* from, const char* to);
-};
+using BlockFileOps = FileOps;
 void SetBlockFileOps(const BlockFileOps* ops);

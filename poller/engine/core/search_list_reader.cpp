@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "common/search_list.h"
+#include "common/unique_file.h"
 
 namespace {
 
@@ -14,22 +15,18 @@ namespace {
 constexpr int kListOpenTries = 50;
 constexpr std::chrono::milliseconds kListOpenRetry(20);
 
-SearchListOpener opener = OpenListForReading;
+SearchListOpener g_listOpener = OpenListForReading;
 
 }  // namespace
 
 bool ReadSearchList(const char* path, std::vector<std::string>& lines) {
   // While the manager puts a new list in place, opening it can fail for a moment (Wine refuses
   // it during the replacement): only a failure that lasts is one.
-  std::FILE* list = nullptr;
-  for (int attempt = 1; !(list = opener(path)) && attempt < kListOpenTries; ++attempt)
+  UniqueFile list;
+  for (int attempt = 1; !(list = UniqueFile(g_listOpener(path))) && attempt < kListOpenTries; ++attempt)
     std::this_thread::sleep_for(kListOpenRetry);
-  if (!list) return false;
-  for (std::string line; ReadFileLine(list, line);) lines.push_back(line);
   // A list cut off by a read error would pass for a whole one with its last searches missing.
-  const bool readWhole = std::ferror(list) == 0;
-  std::fclose(list);
-  return readWhole;
+  return list && ReadFileLines(list.get(), kSearchListLineCap, lines);
 }
 
-void SetSearchListOpener(SearchListOpener open) { opener = open ? open : OpenListForReading; }
+void SetSearchListOpener(SearchListOpener open) { g_listOpener = open ? open : OpenListForReading; }

@@ -94,16 +94,14 @@ bool StorableId(const std::string& id) {
 }
 
 // The file steps of one call fail as the fault bits say.
-enum : unsigned {
-  kListLocked = 1,      // every open of the list fails, as when another process holds it
-  kNoTemp = 2,          // the temp file cannot be created
-  kTempFull = 4,        // writes to the temp file fail
-  kNoRemove = 8,        // no file can be deleted
-  kNoRename = 16,       // the rename fails
-  kListFull = 32,       // writes to the list fail
-};
-unsigned faults = 0;
-bool listReadRefused = false;
+constexpr unsigned kListLocked = 1;  // every open of the list fails, as when another process holds it
+constexpr unsigned kNoTemp = 2;      // the temp file cannot be created
+constexpr unsigned kTempFull = 4;    // writes to the temp file fail
+constexpr unsigned kNoRemove = 8;    // no file can be deleted
+constexpr unsigned kNoRename = 16;   // the rename fails
+constexpr unsigned kListFull = 32;   // writes to the list fail
+unsigned g_faults = 0;
+bool g_listReadRefused = false;
 
 bool Is(const char* name, const char* wanted) { return std::strcmp(name, wanted) == 0; }
 
@@ -119,19 +117,19 @@ std::FILE* FullDisk(const char* name, const char* mode) {
 std::FILE* FaultyOpen(const char* name, const char* mode) {
   const bool writing = mode[0] == 'w' || mode[0] == 'a';
   if (Is(name, kBlockFileName) || Is(name, kBlockTempFileName)) {
-    if ((faults & kListLocked) && Is(name, kBlockFileName)) {
-      if (!writing) listReadRefused = true;
+    if ((g_faults & kListLocked) && Is(name, kBlockFileName)) {
+      if (!writing) g_listReadRefused = true;
       errno = FileExists(name) ? EACCES : ENOENT;  // what the C library says of a locked file
       return nullptr;
     }
-    if (writing && Is(name, kBlockTempFileName) && (faults & kNoTemp)) return nullptr;
-    if (writing && Is(name, kBlockTempFileName) && (faults & kTempFull)) return FullDisk(name, mode);
-    if (writing && Is(name, kBlockFileName) && (faults & kListFull)) return FullDisk(name, mode);
+    if (writing && Is(name, kBlockTempFileName) && (g_faults & kNoTemp)) return nullptr;
+    if (writing && Is(name, kBlockTempFileName) && (g_faults & kTempFull)) return FullDisk(name, mode);
+    if (writing && Is(name, kBlockFileName) && (g_faults & kListFull)) return FullDisk(name, mode);
   }
   return std::fopen(name, mode);
 }
-int FaultyRemove(const char* name) { return (faults & kNoRemove) ? -1 : std::remove(name); }
-int FaultyRename(const char* from, const char* to) { return (faults & kNoRename) ? -1 : std::rename(from, to); }
+int FaultyRemove(const char* name) { return (g_faults & kNoRemove) ? -1 : std::remove(name); }
+int FaultyRename(const char* from, const char* to) { return (g_faults & kNoRename) ? -1 : std::rename(from, to); }
 const BlockFileOps kFaultyOps{FaultyOpen, FaultyRemove, FaultyRename};
 
 // A file's bytes, or nothing when it is missing.
@@ -203,18 +201,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::FILE* passLog = std::tmpfile();
   for (const Step& step : steps) {
     const std::string id = ids[step.idChoice % ids.size()];
-    faults = step.faults;
-    listReadRefused = false;
+    g_faults = step.faults;
+    g_listReadRefused = false;
     const std::optional<std::string> before = StandingList();
     const bool hadList = FileExists(kBlockFileName) || FileExists(kBlockTempFileName);
     const long logSize = std::ftell(passLog);
     if (trace)
-      std::fprintf(stderr, "%s %s, faults %u\n", step.block ? "BlockItem" : "IsBlocked", Escaped(id).c_str(), faults);
+      std::fprintf(stderr, "%s %s, faults %u\n", step.block ? "BlockItem" : "IsBlocked", Escaped(id).c_str(), g_faults);
     if (step.block) {
       const bool stored = BlockItem(id.c_str(), kNow);
       if (StorableId(id)) model.push_back({id, static_cast<std::int32_t>(kNow)});
-      if (!faults && stored != StorableId(id)) FuzzFail("BlockItem", Escaped(id) + (stored ? " stored" : " refused"));
-      if (!faults && exact) {
+      if (!g_faults && stored != StorableId(id)) FuzzFail("BlockItem", Escaped(id) + (stored ? " stored" : " refused"));
+      if (!g_faults && exact) {
         // A refused id changes nothing; a stored one is appended to the list, which a lone
         // temp file has become.
         std::optional<std::string> want = before;
@@ -229,10 +227,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
       const int answer = IsBlocked(id.c_str(), passLog, kNow);
       const bool want = Holds(model, id);
-      if (!listReadRefused && answer != (want ? 1 : 0))
+      if (!g_listReadRefused && answer != (want ? 1 : 0))
         FuzzFail("IsBlocked", Escaped(id) + " answered " + std::to_string(answer) + " in " + Shown(model));
-      if (listReadRefused && answer && !want) FuzzFail("IsBlocked", "blocked an id never blocked: " + Escaped(id));
-      if (!faults && exact) {
+      if (g_listReadRefused && answer && !want) FuzzFail("IsBlocked", "blocked an id never blocked: " + Escaped(id));
+      if (!g_faults && exact) {
         std::fflush(passLog);
         const bool logged = std::ftell(passLog) != logSize;
         if (logged == hadList) FuzzFail("IsBlocked", hadList ? "no blockfile with a list" : "no blockfile not logged");
@@ -241,13 +239,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (FileExists(kBlockTempFileName)) FuzzFail("IsBlocked", "temp file left");
       }
     }
-    if (faults) exact = false;
+    if (g_faults) exact = false;
   }
   std::fclose(passLog);
 
   // With the file steps working again, one lookup writes what is pending and prunes: every
   // current entry is in the list, and nothing else is.
-  faults = 0;
+  g_faults = 0;
   IsBlocked("", nullptr, kNow);
   const std::vector<Entry> current = Current(model);
   const std::optional<std::string> finalList = ReadOrMissing(kBlockFileName);

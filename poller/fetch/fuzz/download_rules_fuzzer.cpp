@@ -70,19 +70,19 @@ void CheckBodyPieces(const std::string& body, const std::vector<std::size_t>& re
   });
 
   std::string joined;
-  std::unique_ptr<char[]> piece(new char[kPieceBufferSize]);  // exact size: an overrun shows
+  std::unique_ptr<char[]> piece(new char[kDownloadPieceBufferSize]);  // exact size: an overrun shows
   bool cutShort = false;  // a piece that ended for want of bytes must be the last one
   BodyPieces::Outcome outcome;
   std::size_t length = 0;
-  while ((outcome = pieces.Next(piece.get(), &length)) == BodyPieces::Outcome::kPiece) {
+  while ((outcome = pieces.Next(piece.get(), &length)) == BodyPieces::Outcome::Piece) {
     if (cutShort) FuzzFail("BodyPieces", "a piece after one cut short");
-    if (length == 0 || length > kMaxPieceLength || piece[length] != '\0')
+    if (length == 0 || length > kDownloadMaxPieceLength || piece[length] != '\0')
       FuzzFail("BodyPieces", "piece of " + std::to_string(length));
     const std::string text(piece.get(), length);
     if (text.find('\r') != std::string::npos) FuzzFail("BodyPieces", "a CR passed: " + Escaped(text));
     if (text.find('\n') != std::string::npos && text.find('\n') != length - 1)
       FuzzFail("BodyPieces", "a piece runs past a LF: " + Escaped(text));
-    cutShort = text.back() != '\n' && length < kMaxPieceLength;
+    cutShort = text.back() != '\n' && length < kDownloadMaxPieceLength;
     joined += text;
   }
   std::string want;
@@ -90,7 +90,7 @@ void CheckBodyPieces(const std::string& body, const std::vector<std::size_t>& re
     if (body[i] != '\r') want += body[i];
   if (joined != want) FuzzFail("BodyPieces", "joined " + Escaped(joined) + " | want " + Escaped(want));
   const bool failed = reads > failingRead && failingRead >= 0;
-  if ((outcome == BodyPieces::Outcome::kFailed) != failed) FuzzFail("BodyPieces", "failure reported wrongly");
+  if ((outcome == BodyPieces::Outcome::Failed) != failed) FuzzFail("BodyPieces", "failure reported wrongly");
   if (!failed && delivered != body.size()) FuzzFail("BodyPieces", "ended before the body did");
   if (pieces.Next(piece.get(), &length) != outcome || length != 0) FuzzFail("BodyPieces", "the end does not last");
 }

@@ -64,7 +64,7 @@ struct FakeNet {
   std::vector<Exchange> exchanges;
 
   // What happened.
-  enum Kind { kSession, kConnection, kRequest };
+  enum Kind { Session, Connection, Request };
   struct Handle {
     Kind kind;
     HINTERNET parent;
@@ -96,66 +96,66 @@ struct FakeNet {
   const Exchange* Current() const { return sends == 0 ? nullptr : &exchanges[std::min(sends, exchanges.size()) - 1]; }
 };
 
-FakeNet* net = nullptr;
+FakeNet* g_net = nullptr;
 
 bool FakeInitFramework(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showState) {
-  net->calls.push_back("init " + std::to_string(instance == GetModuleHandleA(nullptr)) + " " +
+  g_net->calls.push_back("init " + std::to_string(instance == GetModuleHandleA(nullptr)) + " " +
                        std::to_string(previous == nullptr) + " " + std::to_string(commandLine == GetCommandLineA()) +
                        " " + std::to_string(showState));
-  return !net->frameworkFails;
+  return !g_net->frameworkFails;
 }
 
 HINTERNET WINAPI FakeOpen(LPCSTR agent, DWORD access, LPCSTR proxy, LPCSTR bypass, DWORD flags) {
-  net->calls.push_back(std::string("open ") + agent + " " + std::to_string(access) + " " +
+  g_net->calls.push_back(std::string("open ") + agent + " " + std::to_string(access) + " " +
                        std::to_string(proxy == nullptr) + std::to_string(bypass == nullptr) + " " +
                        std::to_string(flags));
-  if (net->openFails) {
+  if (g_net->openFails) {
     SetLastError(ERROR_INTERNET_INTERNAL_ERROR);
     return nullptr;
   }
-  return net->Make(FakeNet::kSession, nullptr);
+  return g_net->Make(FakeNet::Session, nullptr);
 }
 
 HINTERNET WINAPI FakeConnect(HINTERNET session, LPCSTR host, INTERNET_PORT port, LPCSTR user, LPCSTR password,
                              DWORD service, DWORD flags, DWORD_PTR context) {
-  net->Live(session, FakeNet::kSession, "InternetConnect");
-  net->calls.push_back(std::string("connect ") + host + ":" + std::to_string(port) + " " +
+  g_net->Live(session, FakeNet::Session, "InternetConnect");
+  g_net->calls.push_back(std::string("connect ") + host + ":" + std::to_string(port) + " " +
                        std::to_string(user == nullptr) + std::to_string(password == nullptr) + " " +
                        std::to_string(service) + " " + std::to_string(flags) + " " + std::to_string(context));
-  if (++net->connects == net->connectFailsAt) {
+  if (++g_net->connects == g_net->connectFailsAt) {
     SetLastError(ERROR_INTERNET_NAME_NOT_RESOLVED);
     return nullptr;
   }
-  return net->Make(FakeNet::kConnection, session);
+  return g_net->Make(FakeNet::Connection, session);
 }
 
 HINTERNET WINAPI FakeOpenRequest(HINTERNET connection, LPCSTR verb, LPCSTR object, LPCSTR version, LPCSTR referrer,
                                  LPCSTR* acceptTypes, DWORD flags, DWORD_PTR context) {
-  net->Live(connection, FakeNet::kConnection, "HttpOpenRequest");
+  g_net->Live(connection, FakeNet::Connection, "HttpOpenRequest");
   char hexFlags[16];
   std::snprintf(hexFlags, sizeof hexFlags, "%08lX", static_cast<unsigned long>(flags));
-  net->calls.push_back(std::string("request ") + verb + " " + object + " " + version + " " +
+  g_net->calls.push_back(std::string("request ") + verb + " " + object + " " + version + " " +
                        std::to_string(referrer == nullptr) + std::to_string(acceptTypes == nullptr) + " " + hexFlags +
                        " " + std::to_string(context));
-  if (++net->openRequests == net->openRequestFailsAt) {
+  if (++g_net->openRequests == g_net->openRequestFailsAt) {
     SetLastError(ERROR_INTERNET_INTERNAL_ERROR);
     return nullptr;
   }
-  return net->Make(FakeNet::kRequest, connection);
+  return g_net->Make(FakeNet::Request, connection);
 }
 
 BOOL WINAPI FakeAddHeaders(HINTERNET request, LPCSTR headers, DWORD length, DWORD modifiers) {
-  net->Live(request, FakeNet::kRequest, "HttpAddRequestHeaders");
-  net->calls.push_back("headers " + std::string(headers, length) + "|" + std::to_string(modifiers));
+  g_net->Live(request, FakeNet::Request, "HttpAddRequestHeaders");
+  g_net->calls.push_back("headers " + std::string(headers, length) + "|" + std::to_string(modifiers));
   return TRUE;
 }
 
 BOOL WINAPI FakeSend(HINTERNET request, LPCSTR headers, DWORD headersLength, LPVOID body, DWORD bodyLength) {
-  net->Live(request, FakeNet::kRequest, "HttpSendRequest");
-  if (headers || headersLength || body || bodyLength) net->misuse.push_back("send with extra headers or a body");
-  ++net->sends;
-  net->bodyOffset = 0;
-  if (net->sends > net->exchanges.size() || net->Current()->sendFails) {
+  g_net->Live(request, FakeNet::Request, "HttpSendRequest");
+  if (headers || headersLength || body || bodyLength) g_net->misuse.push_back("send with extra headers or a body");
+  ++g_net->sends;
+  g_net->bodyOffset = 0;
+  if (g_net->sends > g_net->exchanges.size() || g_net->Current()->sendFails) {
     SetLastError(ERROR_INTERNET_CANNOT_CONNECT);
     return FALSE;
   }
@@ -163,9 +163,9 @@ BOOL WINAPI FakeSend(HINTERNET request, LPCSTR headers, DWORD headersLength, LPV
 }
 
 BOOL WINAPI FakeQueryInfo(HINTERNET request, DWORD level, LPVOID buffer, LPDWORD length, LPDWORD index) {
-  net->Live(request, FakeNet::kRequest, "HttpQueryInfo");
-  if (index) net->misuse.push_back("query with an index");
-  const Exchange* exchange = net->Current();
+  g_net->Live(request, FakeNet::Request, "HttpQueryInfo");
+  if (index) g_net->misuse.push_back("query with an index");
+  const Exchange* exchange = g_net->Current();
   const char* text = nullptr;
   if (level == HTTP_QUERY_STATUS_CODE) text = exchange->status;
   if (level == HTTP_QUERY_RAW_HEADERS_CRLF && !exchange->rawHeaders.empty()) text = exchange->rawHeaders.c_str();
@@ -185,37 +185,37 @@ BOOL WINAPI FakeQueryInfo(HINTERNET request, DWORD level, LPVOID buffer, LPDWORD
 }
 
 DWORD WINAPI FakeErrorDialog(HWND parent, HINTERNET request, DWORD error, DWORD flags, LPVOID* data) {
-  net->Live(request, FakeNet::kRequest, "InternetErrorDlg");
-  net->calls.push_back("prompt " + std::to_string(parent == GetDesktopWindow()) + " " + std::to_string(error) + " " +
+  g_net->Live(request, FakeNet::Request, "InternetErrorDlg");
+  g_net->calls.push_back("prompt " + std::to_string(parent == GetDesktopWindow()) + " " + std::to_string(error) + " " +
                        std::to_string(flags) + " " + std::to_string(data == nullptr));
-  return net->dialogAnswer;
+  return g_net->dialogAnswer;
 }
 
 BOOL WINAPI FakeReadFile(HINTERNET request, LPVOID buffer, DWORD size, LPDWORD read) {
-  net->Live(request, FakeNet::kRequest, "InternetReadFile");
-  const Exchange* exchange = net->Current();
-  if (net->bodyOffset >= exchange->readFailsAfter) {
+  g_net->Live(request, FakeNet::Request, "InternetReadFile");
+  const Exchange* exchange = g_net->Current();
+  if (g_net->bodyOffset >= exchange->readFailsAfter) {
     SetLastError(ERROR_INTERNET_CONNECTION_RESET);
     return FALSE;
   }
-  size_t n = std::min<size_t>({size, exchange->body.size() - net->bodyOffset, 1000});
-  n = std::min(n, exchange->readFailsAfter - net->bodyOffset);
-  std::memcpy(buffer, exchange->body.data() + net->bodyOffset, n);
-  net->bodyOffset += n;
+  size_t n = std::min<size_t>({size, exchange->body.size() - g_net->bodyOffset, 1000});
+  n = std::min(n, exchange->readFailsAfter - g_net->bodyOffset);
+  std::memcpy(buffer, exchange->body.data() + g_net->bodyOffset, n);
+  g_net->bodyOffset += n;
   *read = static_cast<DWORD>(n);
   return TRUE;
 }
 
 BOOL WINAPI FakeClose(HINTERNET handle) {
-  auto found = net->handles.find(handle);
-  if (found == net->handles.end()) {
-    net->misuse.push_back("close of an unknown handle");
+  auto found = g_net->handles.find(handle);
+  if (found == g_net->handles.end()) {
+    g_net->misuse.push_back("close of an unknown handle");
     return FALSE;
   }
-  if (found->second.closes++ != 0) net->misuse.push_back("second close of a handle");
-  for (const auto& other : net->handles)
-    if (other.second.parent == handle && other.second.closes == 0) net->misuse.push_back("close before its child");
-  net->closeOrder.push_back(handle);
+  if (found->second.closes++ != 0) g_net->misuse.push_back("second close of a handle");
+  for (const auto& other : g_net->handles)
+    if (other.second.parent == handle && other.second.closes == 0) g_net->misuse.push_back("close before its child");
+  g_net->closeOrder.push_back(handle);
   return TRUE;
 }
 
@@ -227,8 +227,8 @@ class DownloadHandlesTest : public ::testing::Test {
   testing_support::ScratchFolder folder_{"handles"};
   std::string target_ = folder_.File("temphtml.html");
   FakeNet fake_;
-  void SetUp() override { net = &fake_; }
-  void TearDown() override { net = nullptr; }
+  void SetUp() override { g_net = &fake_; }
+  void TearDown() override { g_net = nullptr; }
 };
 
 TEST_F(DownloadHandlesTest, EveryHandleIsClosedExactlyOnceOnEveryPath) {
@@ -286,7 +286,7 @@ TEST_F(DownloadHandlesTest, EveryHandleIsClosedExactlyOnceOnEveryPath) {
     for (const auto& handle : fake_.handles) EXPECT_EQ(handle.second.closes, 1) << c.name;
     EXPECT_EQ(fake_.closeOrder.size(), fake_.handles.size()) << c.name;
     if (!fake_.closeOrder.empty()) {
-      EXPECT_EQ(fake_.handles[fake_.closeOrder.back()].kind, FakeNet::kSession) << c.name << ": the session goes last";
+      EXPECT_EQ(fake_.handles[fake_.closeOrder.back()].kind, FakeNet::Session) << c.name << ": the session goes last";
     }
   }
 }

@@ -107,7 +107,7 @@ TEST_F(DownloadPageTest, BodiesOfEveryStatusAreStoredWithoutCarriageReturns) {
     const Outcome outcome = Run(site_.Address(path));
     EXPECT_EQ(outcome.result, 0) << c.name;
     // What the search's health is told: the status of the page stored, nothing failed.
-    EXPECT_EQ(outcome.report.failure, DownloadFailure::kNone) << c.name;
+    EXPECT_EQ(outcome.report.failure, DownloadFailure::None) << c.name;
     EXPECT_EQ(outcome.report.status, std::stoi(c.answer.substr(9, 3))) << c.name;
     EXPECT_TRUE(outcome.shown.boxes.empty()) << c.name << ": " << outcome.shown.Describe();
     ASSERT_TRUE(FileExists(target_)) << c.name;
@@ -148,7 +148,7 @@ TEST_F(DownloadPageTest, AddressesThatAreNotHttpAreRefusedWithTheMessage) {
   for (const std::string& address : addresses) {
     const Outcome outcome = Run(address);
     EXPECT_EQ(outcome.result, 1) << address;
-    EXPECT_EQ(outcome.report.failure, DownloadFailure::kRefused) << address;
+    EXPECT_EQ(outcome.report.failure, DownloadFailure::Refused) << address;
     ASSERT_EQ(outcome.shown.boxes.size(), 1u) << address << ": " << outcome.shown.Describe();
     const ui::MessageBoxSeen& box = outcome.shown.boxes[0];
     EXPECT_EQ(box.caption, "Error");
@@ -169,7 +169,7 @@ TEST_F(DownloadPageTest, RedirectToAnotherHttpHostIsFollowedOnce) {
     DeleteFileA(target_.c_str());
     const Outcome outcome = Run(site_.Address("/moved/start?q=1"));
     EXPECT_EQ(outcome.result, 0) << status;
-    EXPECT_EQ(outcome.report.failure, DownloadFailure::kNone) << status;
+    EXPECT_EQ(outcome.report.failure, DownloadFailure::None) << status;
     EXPECT_EQ(outcome.report.status, 200) << status;
     EXPECT_TRUE(outcome.shown.boxes.empty()) << outcome.shown.Describe();
     EXPECT_EQ(ReadFileBytes(target_), OnDisk("<html>\nthe page that moved\n</html>\n")) << status;
@@ -232,7 +232,7 @@ TEST_F(DownloadPageTest, RedirectsThatCannotBeFollowedGiveTwoWithNoFileAndNoMess
     ASSERT_TRUE(site_.Put(path + ".http", Answer("HTTP/1.0 302 Found", c.headers, "<html>moved</html>")));
     const Outcome outcome = Run(site_.Address(path));
     EXPECT_EQ(outcome.result, 2) << c.name;
-    EXPECT_EQ(outcome.report.failure, DownloadFailure::kRedirect) << c.name;
+    EXPECT_EQ(outcome.report.failure, DownloadFailure::Redirect) << c.name;
     EXPECT_TRUE(outcome.shown.boxes.empty()) << c.name << ": " << outcome.shown.Describe();
     EXPECT_FALSE(FileExists(target_)) << c.name;
     const auto requests = site_.TakeRequests();
@@ -256,7 +256,7 @@ TEST_F(DownloadPageTest, CredentialsPromptRetriesWithBasicAuthentication) {
   // Cancel: 1, nothing stored, nothing sent again.
   Outcome outcome = Run(address, [](HWND prompt) { ui::Click(prompt, IDCANCEL); });
   EXPECT_EQ(outcome.result, 1);
-  EXPECT_EQ(outcome.report.failure, DownloadFailure::kCredentials);
+  EXPECT_EQ(outcome.report.failure, DownloadFailure::Credentials);
   EXPECT_EQ(outcome.shown.prompts, 1);
   EXPECT_FALSE(FileExists(target_));
   auto requests = site_.TakeRequests();
@@ -304,7 +304,7 @@ TEST_F(DownloadPageTest, SlowAnswerIsWaitedForWhole) {
 TEST_F(DownloadPageTest, ConnectionThatCannotBeMadeGivesTwoWithoutAFile) {
   const Outcome outcome = Run("http://127.0.0.1:1/page.html");  // nothing listens on port 1
   EXPECT_EQ(outcome.result, 2);
-  EXPECT_EQ(outcome.report.failure, DownloadFailure::kConnection);
+  EXPECT_EQ(outcome.report.failure, DownloadFailure::Connection);
   EXPECT_TRUE(outcome.shown.boxes.empty()) << outcome.shown.Describe();
   EXPECT_FALSE(FileExists(target_));
 }
@@ -333,7 +333,7 @@ TEST_F(DownloadPageTest, ConnectionDroppedMidBodyKeepsWhatArrived) {
   ASSERT_TRUE(site_.Put("/drop/page.html", page));
   const Outcome outcome = Run(site_.Address("/_/drop?file=drop/page.html&after=10000"));
   EXPECT_EQ(outcome.result, 2);
-  EXPECT_EQ(outcome.report.failure, DownloadFailure::kConnection);
+  EXPECT_EQ(outcome.report.failure, DownloadFailure::Connection);
   EXPECT_TRUE(outcome.shown.boxes.empty()) << outcome.shown.Describe();
   // The reset may overtake bytes still in flight: the file holds a true beginning of the page.
   ASSERT_TRUE(FileExists(target_));
@@ -354,7 +354,7 @@ TEST_F(DownloadPageTest, TargetThatCannotBeCreatedShowsTheMessageAndGivesMinusOn
   for (const std::string& path : paths) {
     const Outcome outcome = Run(site_.Address("/create/page.html"), nullptr, path);
     EXPECT_EQ(outcome.result, -1) << path;
-    EXPECT_EQ(outcome.report.failure, DownloadFailure::kFile) << path;
+    EXPECT_EQ(outcome.report.failure, DownloadFailure::File) << path;
     ASSERT_EQ(outcome.shown.boxes.size(), 1u) << path << ": " << outcome.shown.Describe();
     EXPECT_EQ(outcome.shown.boxes[0].caption, "Error");
     EXPECT_EQ(outcome.shown.boxes[0].text, "Error: The file " + path + " was not created\n");
@@ -373,7 +373,7 @@ TEST_F(DownloadPageTest, PageCutShortByAFullDiskIsNotASuccess) {
   ASSERT_TRUE(site_.Put("/full/page.html", std::string(20000, 'f') + "\r\n"));
   const Outcome outcome = Run(site_.Address("/full/page.html"), nullptr, "Z:\\dev\\full");
   EXPECT_EQ(outcome.result, 2);
-  EXPECT_EQ(outcome.report.failure, DownloadFailure::kFile);
+  EXPECT_EQ(outcome.report.failure, DownloadFailure::File);
   EXPECT_TRUE(outcome.shown.boxes.empty()) << outcome.shown.Describe();
   EXPECT_EQ(site_.TakeRequests().size(), 1u) << "the page was fetched; only its storing failed";
 }

@@ -90,17 +90,17 @@ std::string WithoutCarriageReturns(const std::string& text) {
 std::string JoinPieces(ScriptedSource& source, BodyPieces::Outcome* last, const std::string& label) {
   BodyPieces pieces([&source](char* b, size_t s, size_t* g) { return source(b, s, g); });
   std::string joined;
-  char piece[kPieceBufferSize];
+  char piece[kDownloadPieceBufferSize];
   size_t length = 0;
   for (int guard = 0; guard < 1000000; ++guard) {
     std::memset(piece, 'X', sizeof piece);
     *last = pieces.Next(piece, &length);
-    if (*last != BodyPieces::Outcome::kPiece) {
+    if (*last != BodyPieces::Outcome::Piece) {
       EXPECT_EQ(length, 0u) << label;
       break;
     }
     EXPECT_GE(length, 1u) << label;
-    EXPECT_LE(length, kMaxPieceLength) << label;
+    EXPECT_LE(length, kDownloadMaxPieceLength) << label;
     EXPECT_EQ(piece[length], '\0') << label;
     const std::string text(piece, length);
     EXPECT_EQ(text.find('\r'), std::string::npos) << label;
@@ -150,7 +150,7 @@ TEST(BodyPieces, JoinedPiecesAreTheBodyWithoutItsCarriageReturns) {
       ScriptedSource source{b.body, readSize};
       BodyPieces::Outcome last{};
       EXPECT_EQ(JoinPieces(source, &last, label), WithoutCarriageReturns(b.body)) << label;
-      EXPECT_EQ(last, BodyPieces::Outcome::kEnd) << label;
+      EXPECT_EQ(last, BodyPieces::Outcome::End) << label;
       EXPECT_LE(source.largestAsk, kDownloadReadAheadSize) << label;
     }
   }
@@ -163,23 +163,23 @@ TEST(BodyPieces, AFailedReadComesAfterEveryByteReceivedBeforeIt) {
     BodyPieces::Outcome last{};
     const std::string joined = JoinPieces(source, &last, "fail after " + std::to_string(failAfter));
     EXPECT_EQ(joined, WithoutCarriageReturns(body.substr(0, failAfter))) << failAfter;
-    EXPECT_EQ(last, BodyPieces::Outcome::kFailed) << failAfter;
+    EXPECT_EQ(last, BodyPieces::Outcome::Failed) << failAfter;
   }
 }
 
 TEST(BodyPieces, StaysEndedOrFailed) {
   ScriptedSource ended{"a\n", 4096};
   BodyPieces endedPieces([&](char* b, size_t s, size_t* g) { return ended(b, s, g); });
-  char piece[kPieceBufferSize];
+  char piece[kDownloadPieceBufferSize];
   size_t length = 0;
-  EXPECT_EQ(endedPieces.Next(piece, &length), BodyPieces::Outcome::kPiece);
-  EXPECT_EQ(endedPieces.Next(piece, &length), BodyPieces::Outcome::kEnd);
-  EXPECT_EQ(endedPieces.Next(piece, &length), BodyPieces::Outcome::kEnd);
+  EXPECT_EQ(endedPieces.Next(piece, &length), BodyPieces::Outcome::Piece);
+  EXPECT_EQ(endedPieces.Next(piece, &length), BodyPieces::Outcome::End);
+  EXPECT_EQ(endedPieces.Next(piece, &length), BodyPieces::Outcome::End);
 
   ScriptedSource failing{"abc", 4096, 0};
   BodyPieces failingPieces([&](char* b, size_t s, size_t* g) { return failing(b, s, g); });
-  EXPECT_EQ(failingPieces.Next(piece, &length), BodyPieces::Outcome::kFailed);
-  EXPECT_EQ(failingPieces.Next(piece, &length), BodyPieces::Outcome::kFailed);
+  EXPECT_EQ(failingPieces.Next(piece, &length), BodyPieces::Outcome::Failed);
+  EXPECT_EQ(failingPieces.Next(piece, &length), BodyPieces::Outcome::Failed);
 }
 
 }  // namespace

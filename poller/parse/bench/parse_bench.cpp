@@ -91,7 +91,7 @@ void CopyFloor(benchmark::State& state) {
 // For comparison: the same copy a line at a time, as the normaliser reads and writes.
 void LineCopy(benchmark::State& state) {
   const long size = WritePage(static_cast<int>(state.range(0)));
-  char line[kWorkingLineSize];
+  char line[kPageWorkingLineSize];
   for (auto _ : state) {
     std::FILE* in = std::fopen(kPage, "r");
     std::FILE* out = std::fopen(kCopy, "w");

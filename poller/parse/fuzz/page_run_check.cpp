@@ -42,8 +42,8 @@ bool TextWithin(const char* text, std::size_t limit, bool printable, std::size_t
 std::string CheckItem(const AuctionItem& item, bool printable) {
   std::size_t length = 0;
   if (!TextWithin(item.id, sizeof item.id - 1, printable, &length)) return "bad id";
-  if (!TextWithin(item.description, kMaxStagedText, printable, &length) || length == 0) return "bad description";
-  if (!TextWithin(item.price, kMaxStagedText, printable, &length) || length < 3) return "bad price length";
+  if (!TextWithin(item.description, kPageMaxStagedText, printable, &length) || length == 0) return "bad description";
+  if (!TextWithin(item.price, kPageMaxStagedText, printable, &length) || length < 3) return "bad price length";
   if (std::strspn(item.price, "0123456789.") != length) return "price not digits and points";
   return {};
 }

@@ -17,8 +17,8 @@ void Fail(const char* what, const std::string& detail) {
 
 // The one-pass entity clean-up against the rules done literally, on the input's first line.
 void CheckCleanEntities(const std::uint8_t* data, std::size_t size) {
-  char line[kWorkingLineSize] = {};
-  char literal[kWorkingLineSize] = {};
+  char line[kPageWorkingLineSize] = {};
+  char literal[kPageWorkingLineSize] = {};
   const std::size_t length = size < sizeof line - 1 ? size : sizeof line - 1;
   std::memcpy(line, data, length);
   std::memcpy(literal, data, length);
@@ -34,9 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   TimeLeft left = ParseTimeLeft(std::string_view(reinterpret_cast<const char*>(data), size));
   (void)left;
-  char price[kMaxStagedText + 1];
+  char price[kPageMaxStagedText + 1];
   if (AcceptPrice(std::string_view(reinterpret_cast<const char*>(data), size), price, sizeof price) &&
-      std::strlen(price) > kMaxStagedText)
+      std::strlen(price) > kPageMaxStagedText)
     Fail("AcceptPrice", price);
 
   std::FILE* page = std::fopen("page.html", "wb");

@@ -262,7 +262,7 @@ TEST(AcceptPrice, KeepsDigitsAndPointsAfterOneCurrencySign) {
       {"-", nullptr},           {"1.5m", nullptr},     {"...", nullptr},     {"a1.00", "1.00"},
   };
   for (const Case& c : cases) {
-    char price[kMaxStagedText + 1] = "untouched";
+    char price[kPageMaxStagedText + 1] = "untouched";
     const bool accepted = AcceptPrice(c.run, price, sizeof price);
     EXPECT_EQ(accepted, c.price != nullptr) << c.run;
     EXPECT_STREQ(price, c.price ? c.price : "untouched") << c.run;

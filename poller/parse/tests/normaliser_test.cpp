@@ -11,7 +11,7 @@
 namespace {
 
 std::string Cleaned(std::string line) {
-  line.resize(kWorkingLineSize - 1);  // NUL-padded, as a line buffer is
+  line.resize(kPageWorkingLineSize - 1);  // NUL-padded, as a line buffer is
   CleanEntities(line.data());
   return line.c_str();
 }
