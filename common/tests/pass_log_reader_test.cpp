@@ -9,33 +9,32 @@
 
 #include "common/pass_log.h"
 #include "common/tests/file_test_util.h"
+#include "common/unique_file.h"
 
 namespace {
 
 const char kLog[] = "pass_log_reader_test.txt";
 
-// Writes a log with the poller's writers, then reads it back.
-template <typename Write>
-PassLogContents WrittenAndRead(Write write) {
-  std::FILE* log = std::fopen(kLog, "w");
-  write(log);
-  std::fclose(log);
+// Reads the log back and removes it.
+PassLogContents ReadBack() {
   PassLogContents contents;
-  std::FILE* in = std::fopen(kLog, "r");
-  EXPECT_TRUE(ReadPassLog(in, contents));
-  std::fclose(in);
+  {
+    const UniqueFile in(std::fopen(kLog, "r"));
+    EXPECT_TRUE(ReadPassLog(in.get(), contents));
+  }
   std::remove(kLog);
   return contents;
 }
 
+// Writes a log with the poller's writers, then reads it back.
+PassLogContents WrittenAndRead(const std::function<void(std::FILE*)>& write) {
+  EXPECT_TRUE(WriteFileWith(kLog, write));
+  return ReadBack();
+}
+
 PassLogContents ReadLog(const std::string& text) {
   WriteText(kLog, text);
-  PassLogContents contents;
-  std::FILE* in = std::fopen(kLog, "r");
-  EXPECT_TRUE(ReadPassLog(in, contents));
-  std::fclose(in);
-  std::remove(kLog);
-  return contents;
+  return ReadBack();
 }
 
 std::string ItemLine(const char* id, const char* description, int bids, const char* price, int days, int hours,

@@ -14,9 +14,7 @@ const char kLog[] = "pass_log_test.txt";
 
 template <typename Write>
 std::string Written(Write write) {
-  std::FILE* log = std::fopen(kLog, "w");
-  write(log);
-  std::fclose(log);
+  EXPECT_TRUE(WriteFileWith(kLog, write));
   std::string text = ReadFileText(kLog);
   std::remove(kLog);
   return text;

@@ -13,6 +13,7 @@
 #include "manager/tests/manager_session.h"
 #include "tests/support/screen_capture.h"
 #include "tests/support/stand_in_browser.h"
+#include "tests/support/test_text.h"
 #include "tests/uidriver/ui_driver.h"
 
 using namespace testing_support;
@@ -39,10 +40,7 @@ std::tm When(int month, int day, int hour, int minute, int second) {
 
 // Writes a pass log with the poller's own line writers.
 void WriteLog(const std::string& path, const std::function<void(std::FILE*)>& write) {
-  std::FILE* log = std::fopen(path.c_str(), "w");
-  ASSERT_NE(log, nullptr);
-  write(log);
-  std::fclose(log);
+  ASSERT_TRUE(WriteFileWith(path, write));
 }
 
 // One pass: the first item of the first search and the second search's item are bargains.

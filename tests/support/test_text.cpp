@@ -28,6 +28,14 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
   return std::fclose(file) == 0 && ok;
 }
 
+bool WriteFileWith(const std::string& path, const std::function<void(std::FILE*)>& write) {
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  if (!file) return false;
+  write(file);
+  const bool ok = std::ferror(file) == 0;
+  return std::fclose(file) == 0 && ok;
+}
+
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;

@@ -1,5 +1,7 @@
 // Files and lines as the tests of every folder read them, in the native and the Windows build.
 #pragma once
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,9 @@ std::string ReadFileBytes(const std::string& path);
 std::string ReadFileText(const std::string& path);
 // Writes bytes as the whole file; false when it cannot be written whole.
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
+// Creates the file in text mode and lets write fill it, as a program's own writers would;
+// false when it cannot be created or written whole.
+bool WriteFileWith(const std::string& path, const std::function<void(std::FILE*)>& write);
 // The lines of text without their ends: split at each LF, a CR before it dropped. A last line
 // without an end is kept.
 std::vector<std::string> SplitLines(const std::string& text);
