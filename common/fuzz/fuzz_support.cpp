@@ -8,6 +8,8 @@
 
 #include <unistd.h>
 
+#include "common/unique_file.h"
+
 void FuzzFail(const char* what, const std::string& detail) {
   std::fprintf(stderr, "%s: %s\n", what, detail.c_str());
   std::abort();
@@ -48,19 +50,18 @@ bool FileExists(const std::string& path) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string* bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  const UniqueFile file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
   bytes->clear();
   char buffer[4096];
   std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes->append(buffer, got);
-  std::fclose(file);
+  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes->append(buffer, got);
   return true;
 }
 
-void WriteWholeFile(const std::string& path, const std::string& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+void WriteFileOrFail(const std::string& path, const std::string& bytes) {
+  UniqueFile file(std::fopen(path.c_str(), "wb"));
   if (!file) FuzzFail("fopen", path);
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fclose(file) != 0)
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() || std::fclose(file.release()) != 0)
     FuzzFail("fwrite", path);
 }

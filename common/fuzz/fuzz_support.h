@@ -28,7 +28,8 @@ class ScratchFolder {
 bool FileExists(const std::string& path);
 // The file's bytes; false when it cannot be opened.
 bool ReadWholeFile(const std::string& path, std::string* bytes);
-void WriteWholeFile(const std::string& path, const std::string& bytes);
+// Writes bytes as the whole file, or stops the run.
+void WriteFileOrFail(const std::string& path, const std::string& bytes);
 
 // The C locale's white space, which the line formats' scans skip.
 inline bool IsScanBlank(char c) {

@@ -86,7 +86,7 @@ std::vector<SearchHealth> CheckAnyFile(const std::string& bytes) {
 
   // Through the disk, the loader agrees.
   const std::string path = Scratch().File(kSearchHealthName);
-  WriteWholeFile(path, bytes);
+  WriteFileOrFail(path, bytes);
   std::vector<SearchHealth> loaded;
   if (LoadSearchHealth(path.c_str(), &loaded) != HealthFileRead::Read || FormatHealthFile(loaded) != written)
     FuzzFail("LoadSearchHealth", "differs from ParseHealthFile");

@@ -302,7 +302,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   Scratch().Clear();
   const std::string list = Scratch().File(kSearchListName);
-  WriteWholeFile(list, bytes);
+  WriteFileOrFail(list, bytes);
 
   const std::vector<FileLine> lines = SplitLines(bytes);
   CheckReadFileLine(list, lines);

@@ -2,14 +2,11 @@
 
 #include <cstdio>
 
+#include "common/unique_file.h"
+
 void WriteText(const std::string& path, const std::string& text) {
-  std::FILE* file = std::fopen(path.c_str(), "w");
-  std::fwrite(text.data(), 1, text.size(), file);
-  std::fclose(file);
+  const UniqueFile file(std::fopen(path.c_str(), "w"));
+  if (file) std::fwrite(text.data(), 1, text.size(), file.get());
 }
 
-bool Exists(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "r");
-  if (file) std::fclose(file);
-  return file != nullptr;
-}
+bool Exists(const std::string& path) { return UniqueFile(std::fopen(path.c_str(), "r")) != nullptr; }

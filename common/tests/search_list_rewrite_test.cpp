@@ -10,6 +10,7 @@
 
 #include "common/search_list.h"
 #include "common/tests/file_test_util.h"
+#include "common/unique_file.h"
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -144,7 +145,7 @@ TEST_F(SearchListRewrite, AReaderDuringRewritesAlwaysSeesAWholeList) {
   std::vector<std::string> torn;
   std::thread reader([&] {
     while (!done) {
-      std::FILE* file = std::fopen(kList, "r");
+      const UniqueFile file(std::fopen(kList, "r"));
       if (!file) {
         torn.push_back("list missing");
         continue;
@@ -152,11 +153,10 @@ TEST_F(SearchListRewrite, AReaderDuringRewritesAlwaysSeesAWholeList) {
       std::vector<std::string> lines;
       bool lastEnded = true;
       bool hadLineEnd = false;
-      for (std::string line; ReadFileLine(file, kSearchListLineCap, line, &hadLineEnd);) {
+      for (std::string line; ReadFileLine(file.get(), kSearchListLineCap, line, &hadLineEnd);) {
         lines.push_back(line);
         lastEnded = hadLineEnd;
       }
-      std::fclose(file);
       ++reads;
       // Three or four searches, each readable and ended.
       SavedSearch search{};

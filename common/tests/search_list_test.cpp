@@ -7,8 +7,11 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "common/tests/file_test_util.h"
+#include "common/unique_file.h"
 
 namespace {
 
@@ -108,13 +111,13 @@ TEST_F(SearchListFile, ACtrlZByteEndsNeitherTheListNorAnyRewrite) {
   const std::string original =
       "\"one\" http://a/1 0 0 1 1\n\"two \x1A odd\" http://a/2 0 0 2 2\n\"three\" http://a/3 0 0 3 3\n";
   WriteText(kList, original);
-  std::FILE* file = OpenListForReading(kList);
-  ASSERT_NE(file, nullptr);
-  std::string line;
-  int lines = 0;
-  while (ReadFileLine(file, kSearchListLineCap, line)) ++lines;
-  std::fclose(file);
-  EXPECT_EQ(lines, 3);
+  std::vector<std::string> lines;
+  {
+    const UniqueFile file(OpenListForReading(kList));
+    ASSERT_NE(file, nullptr);
+    ASSERT_TRUE(ReadFileLines(file.get(), kSearchListLineCap, lines));
+  }
+  EXPECT_EQ(lines.size(), 3u);
 
   ASSERT_EQ(ReplaceSearch(kList, 1, "\"one\" http://a/1 0 0 1 1", Texts("ONE", "http://b/1", "0", "0", "1", "1")),
             RewriteResult::Done);
@@ -206,15 +209,14 @@ TEST_F(SearchListFile, OverlongAndMalformedLinesCountAsOneLineEach) {
             RewriteResult::Done);
   EXPECT_EQ(ReadFileText(kList), longLine + "\nnot a search at all\n\n\"LAST\" http://b/z 0 0 9 9\n");
 
-  std::FILE* file = std::fopen(kList, "r");
+  const UniqueFile file(std::fopen(kList, "r"));
   ASSERT_NE(file, nullptr);
   std::string line;
-  ASSERT_TRUE(ReadFileLine(file, kSearchListLineCap, line));
+  ASSERT_TRUE(ReadFileLine(file.get(), kSearchListLineCap, line));
   SavedSearch search{};
   ASSERT_TRUE(ParseSavedSearch(line.c_str(), search));
   EXPECT_EQ(std::strlen(search.url), 1023u);  // cut to its buffer; the numbers behind it still read
   EXPECT_EQ(search.minutes, 1);
-  std::fclose(file);
 }
 
 TEST_F(SearchListFile, ANulByteInALineHidesNoLineEnd) {
@@ -224,14 +226,13 @@ TEST_F(SearchListFile, ANulByteInALineHidesNoLineEnd) {
   const std::string one(kOne, sizeof kOne - 1);
   const std::string original = one + "\n\"two\" http://a/2 0 0 2 2\n";
   WriteText(kList, original);
-  std::FILE* file = std::fopen(kList, "r");
-  ASSERT_NE(file, nullptr);
-  std::string line;
-  ASSERT_TRUE(ReadFileLine(file, kSearchListLineCap, line));
-  EXPECT_EQ(line, one);
-  ASSERT_TRUE(ReadFileLine(file, kSearchListLineCap, line));
-  EXPECT_EQ(line, "\"two\" http://a/2 0 0 2 2");
-  std::fclose(file);
+  std::vector<std::string> lines;
+  {
+    const UniqueFile file(std::fopen(kList, "r"));
+    ASSERT_NE(file, nullptr);
+    ASSERT_TRUE(ReadFileLines(file.get(), kSearchListLineCap, lines));
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{one, "\"two\" http://a/2 0 0 2 2"}));
 
   const SearchTexts three = Texts("three", "http://a/3", "0", "0", "3", "3");
   ASSERT_TRUE(AppendSearch(kList, three));

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "common/search_list.h"
+#include "common/unique_file.h"
 
 namespace {
 
@@ -38,11 +39,10 @@ SearchTexts Texts(const char* description, int round) {
 
 // The last line of the list and its number, as the manager's rows would hold them.
 int LastLine(const char* path, std::string& last) {
-  std::FILE* file = OpenListForReading(path);
+  const UniqueFile file(OpenListForReading(path));
   if (!file) return 0;
   int lines = 0;
-  for (std::string line; ReadFileLine(file, kSearchListLineCap, line); ++lines) last = line;
-  std::fclose(file);
+  for (std::string line; ReadFileLine(file.get(), kSearchListLineCap, line); ++lines) last = line;
   return lines;
 }
 

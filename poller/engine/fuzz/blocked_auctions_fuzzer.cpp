@@ -177,9 +177,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // 0: the list alone; 1: no list yet; 2: only the temp file, left by a lookup cut off after
   // deleting the list; 3: the list beside a stale temp file, which must never come back.
-  if (layout == 0 || layout == 3) WriteWholeFile(kBlockFileName, bytes);
-  if (layout == 2) WriteWholeFile(kBlockTempFileName, bytes);
-  if (layout == 3) WriteWholeFile(kBlockTempFileName, "stale 1700000000\n");
+  if (layout == 0 || layout == 3) WriteFileOrFail(kBlockFileName, bytes);
+  if (layout == 2) WriteFileOrFail(kBlockTempFileName, bytes);
+  if (layout == 3) WriteFileOrFail(kBlockTempFileName, "stale 1700000000\n");
   std::vector<Entry> model = layout == 1 ? std::vector<Entry>() : ParseList(bytes);
 
   std::vector<std::string> ids;

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include "common/unique_file.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -16,20 +18,18 @@ constexpr long long kNow = 1700000000;
 
 // Read in binary, so a Ctrl-Z byte does not end it; the CRs of Windows line ends are dropped.
 std::string ReadText(const char* name) {
-  std::FILE* file = std::fopen(name, "rb");
+  const UniqueFile file(std::fopen(name, "rb"));
   if (!file) return "(missing)";
   std::string text;
-  for (int c; (c = std::getc(file)) != EOF;)
+  for (int c; (c = std::getc(file.get())) != EOF;)
     if (c != '\r') text.push_back(static_cast<char>(c));
-  std::fclose(file);
   return text;
 }
 
 void WriteText(const char* name, const std::string& text) {
-  std::FILE* file = std::fopen(name, "w");
+  const UniqueFile file(std::fopen(name, "w"));
   ASSERT_NE(file, nullptr);
-  std::fwrite(text.data(), 1, text.size(), file);
-  std::fclose(file);
+  std::fwrite(text.data(), 1, text.size(), file.get());
 }
 
 bool Exists(const char* name) { return fs::exists(name); }
@@ -42,27 +42,27 @@ struct Faults {
   bool rename = false;        // the temp file cannot be renamed
   bool writeList = false;     // "blockedauctions.ini" cannot be created or appended to
   bool lockList = false;      // "blockedauctions.ini" exists but cannot be opened at all
-} faults;
+} g_faults;
 
 std::FILE* FaultyOpen(const char* name, const char* mode) {
   const bool writing = mode[0] == 'w' || mode[0] == 'a';
   const bool temp = std::strcmp(name, kBlockTempFileName) == 0;
-  if (!temp && faults.lockList) {
+  if (!temp && g_faults.lockList) {
     errno = EACCES;  // what the C library reports for a file another process holds
     return nullptr;
   }
-  if (writing && temp && faults.createTemp) return nullptr;
-  if (writing && !temp && faults.writeList) return nullptr;
-  if (writing && temp && faults.writeTemp) {
-    std::fclose(std::fopen(name, "w"));
+  if (writing && temp && g_faults.createTemp) return nullptr;
+  if (writing && !temp && g_faults.writeList) return nullptr;
+  if (writing && temp && g_faults.writeTemp) {
+    const UniqueFile emptied(std::fopen(name, "w"));
     return std::fopen(name, "r");  // every write to a read-only stream fails
   }
   return std::fopen(name, mode);
 }
 int FaultyRemove(const char* name) {
-  return faults.removeList && std::strcmp(name, kBlockFileName) == 0 ? -1 : std::remove(name);
+  return g_faults.removeList && std::strcmp(name, kBlockFileName) == 0 ? -1 : std::remove(name);
 }
-int FaultyRename(const char* from, const char* to) { return faults.rename ? -1 : std::rename(from, to); }
+int FaultyRename(const char* from, const char* to) { return g_faults.rename ? -1 : std::rename(from, to); }
 const BlockFileOps kFaultyOps{FaultyOpen, FaultyRemove, FaultyRename};
 
 // Each test runs in a fresh folder of its own, since the list lives in the current folder.
@@ -74,28 +74,28 @@ class BlockedAuctions : public ::testing::Test {
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     fs::current_path(folder_);
-    faults = Faults{};
-    log_ = std::fopen("passlog.txt", "w+");
+    g_faults = Faults{};
+    log_.reset(std::fopen("passlog.txt", "w+"));
     ASSERT_NE(log_, nullptr);
   }
   void TearDown() override {
     SetBlockFileOps(nullptr);
-    std::fclose(log_);
+    log_.reset();
     fs::current_path(home_);
     fs::remove_all(folder_);
   }
   std::string Log() {
-    std::fflush(log_);
-    std::rewind(log_);
+    std::fflush(log_.get());
+    std::rewind(log_.get());
     std::string text;
-    for (int c; (c = std::getc(log_)) != EOF;) text.push_back(static_cast<char>(c));
-    std::fseek(log_, 0, SEEK_END);  // the stream goes on being written
+    for (int c; (c = std::getc(log_.get())) != EOF;) text.push_back(static_cast<char>(c));
+    std::fseek(log_.get(), 0, SEEK_END);  // the stream goes on being written
     return text;
   }
-  int Lookup(const char* id, long long now = kNow) { return IsBlocked(id, log_, now); }
+  int Lookup(const char* id, long long now = kNow) { return IsBlocked(id, log_.get(), now); }
 
   fs::path home_, folder_;
-  std::FILE* log_ = nullptr;
+  UniqueFile log_;
 };
 
 }  // namespace
@@ -212,7 +212,7 @@ TEST_F(BlockedAuctions, AFailedFileStepLosesNoBlockAndTheLookupStillAnswers) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     WriteText(kBlockFileName, "old 1699000000\nnew 1699999000\n");
-    faults = c.faults;
+    g_faults = c.faults;
     EXPECT_EQ(Lookup("new"), 1);
     EXPECT_EQ(ReadText(kBlockFileName), c.listAfter);
     EXPECT_EQ(Exists(kBlockTempFileName), c.tempAfter);
@@ -220,7 +220,7 @@ TEST_F(BlockedAuctions, AFailedFileStepLosesNoBlockAndTheLookupStillAnswers) {
     EXPECT_EQ(Lookup("new"), 1) << "the list must still be found";
     EXPECT_EQ(Log(), "");
 
-    faults = Faults{};
+    g_faults = Faults{};
     EXPECT_EQ(Lookup("new"), 1);
     EXPECT_EQ(ReadText(kBlockFileName), "new 1699999000\n");
     EXPECT_FALSE(Exists(kBlockTempFileName));
@@ -231,12 +231,12 @@ TEST_F(BlockedAuctions, AFailedFileStepLosesNoBlockAndTheLookupStillAnswers) {
 TEST_F(BlockedAuctions, BlocksGoToTheTempFileWhileItStandsInForTheList) {
   SetBlockFileOps(&kFaultyOps);
   WriteText(kBlockFileName, "1 1699999000\n");
-  faults.rename = faults.writeList = true;
+  g_faults.rename = g_faults.writeList = true;
   EXPECT_EQ(Lookup("1"), 1);  // the list now exists only as the temp file
   ASSERT_TRUE(BlockItem("2", kNow));
   EXPECT_EQ(ReadText(kBlockTempFileName), "1 1699999000\n2 1700000000\n");
   EXPECT_EQ(Lookup("2"), 1);
-  faults = Faults{};
+  g_faults = Faults{};
   EXPECT_EQ(Lookup("2"), 1);
   EXPECT_EQ(ReadText(kBlockFileName), "1 1699999000\n2 1700000000\n");
   EXPECT_FALSE(Exists(kBlockTempFileName));
@@ -245,23 +245,23 @@ TEST_F(BlockedAuctions, BlocksGoToTheTempFileWhileItStandsInForTheList) {
 
 TEST_F(BlockedAuctions, ABlockThatCannotBeWrittenHoldsAndIsWrittenLater) {
   SetBlockFileOps(&kFaultyOps);
-  faults = Faults{};
-  faults.writeList = true;
+  g_faults = Faults{};
+  g_faults.writeList = true;
   EXPECT_FALSE(BlockItem("1", kNow));
   EXPECT_FALSE(Exists(kBlockFileName));
   EXPECT_EQ(Lookup("1", kNow + 10), 1);
   EXPECT_EQ(Log(), "no blockfile\n");
-  faults = Faults{};
+  g_faults = Faults{};
   EXPECT_TRUE(BlockItem("2", kNow + 20));
   EXPECT_EQ(ReadText(kBlockFileName), "1 1700000000\n2 1700000020\n");
 
   // A block that stays unwritten still ends after ten days.
-  faults.writeList = true;
+  g_faults.writeList = true;
   std::remove(kBlockFileName);
   EXPECT_FALSE(BlockItem("3", kNow));
   EXPECT_EQ(Lookup("3", kNow + 863999), 1);
   EXPECT_EQ(Lookup("3", kNow + 864000), 0);
-  faults = Faults{};
+  g_faults = Faults{};
   EXPECT_EQ(Lookup("3", kNow + 864000), 0);
   EXPECT_FALSE(Exists(kBlockFileName)) << "an expired block is not written";
 }
@@ -273,11 +273,11 @@ TEST_F(BlockedAuctions, ABlockWhileTheListCannotBeOpenedWaitsForTheList) {
   SetBlockFileOps(&kFaultyOps);
   WriteText(kBlockFileName, "1 1699999000\n");
   WriteText(kBlockTempFileName, "stale 1699999000\n");
-  faults.lockList = true;
+  g_faults.lockList = true;
   EXPECT_FALSE(BlockItem("2", kNow));
   EXPECT_EQ(ReadText(kBlockTempFileName), "stale 1699999000\n");
   EXPECT_EQ(Lookup("2"), 1);
-  faults = Faults{};
+  g_faults = Faults{};
   EXPECT_EQ(Lookup("2"), 1);
   EXPECT_EQ(Lookup("stale"), 0);
   EXPECT_EQ(ReadText(kBlockFileName), "1 1699999000\n2 1700000000\n");

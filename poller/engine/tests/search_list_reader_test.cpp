@@ -13,6 +13,8 @@
 #include <io.h>
 #endif
 
+#include "common/unique_file.h"
+
 namespace {
 
 constexpr char kListName[] = "reader_lotwise2.ini";
@@ -53,10 +55,11 @@ std::FILE* OpenCutOff(const char*) {
 }  // namespace
 
 TEST(SearchListReader, AListReadOnlyInPartIsNotRead) {
-  std::FILE* file = std::fopen(kListName, "wb");
-  ASSERT_NE(file, nullptr);
-  std::fputs(kList, file);
-  std::fclose(file);
+  {
+    const UniqueFile file(std::fopen(kListName, "wb"));
+    ASSERT_NE(file, nullptr);
+    std::fputs(kList, file.get());
+  }
   std::vector<std::string> lines;
   ASSERT_TRUE(ReadSearchList(kListName, lines));
   EXPECT_EQ(lines.size(), 3u);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/unique_file.h"
 #include "poller/fetch/fetch_api.h"
 #include "poller/fetch/tests/fetch_test_util.h"
 #include "tests/fixture_site/fixture_site_client.h"
@@ -119,12 +120,11 @@ TEST_F(DownloadPageTest, BodiesOfEveryStatusAreStoredWithoutCarriageReturns) {
 TEST_F(DownloadPageTest, StoredPageReadsBackInTextModeWithPlainLineFeeds) {
   ASSERT_TRUE(site_.Put("/text/page.html", "<html>\r\n<p>one</p>\r\n<p>two</p>\r\n</html>\r\n"));
   ASSERT_EQ(Run(site_.Address("/text/page.html")).result, 0);
-  std::FILE* file = std::fopen(target_.c_str(), "r");
+  const UniqueFile file(std::fopen(target_.c_str(), "r"));
   ASSERT_NE(file, nullptr);
   std::vector<std::string> lines;
   char line[1024];
-  while (std::fgets(line, sizeof line, file)) lines.push_back(line);
-  std::fclose(file);
+  while (std::fgets(line, sizeof line, file.get())) lines.push_back(line);
   EXPECT_EQ(lines, (std::vector<std::string>{"<html>\n", "<p>one</p>\n", "<p>two</p>\n", "</html>\n"}));
 }
 
@@ -367,9 +367,7 @@ TEST_F(DownloadPageTest, TargetThatCannotBeCreatedShowsTheMessageAndGivesMinusOn
 
 TEST_F(DownloadPageTest, PageCutShortByAFullDiskIsNotASuccess) {
   // Wine opens the Unix device through drive Z:; every write to it fails with "disk full".
-  std::FILE* probe = std::fopen("Z:\\dev\\full", "w");
-  if (!probe) GTEST_SKIP() << "Z:\\dev\\full cannot be opened here";
-  std::fclose(probe);
+  if (!UniqueFile(std::fopen("Z:\\dev\\full", "w"))) GTEST_SKIP() << "Z:\\dev\\full cannot be opened here";
   ASSERT_TRUE(site_.Put("/full/page.html", std::string(20000, 'f') + "\r\n"));
   const Outcome outcome = Run(site_.Address("/full/page.html"), nullptr, "Z:\\dev\\full");
   EXPECT_EQ(outcome.result, 2);

@@ -5,27 +5,19 @@
 #include <cstring>
 #include <string>
 
+#include "common/file_rewrite.h"
+#include "common/unique_file.h"
 #include "poller/parse/fuzz/reference_parser.h"
 #include "poller/parse/result_page.h"
 
 namespace {
 
 long FileSize(const char* name) {
-  std::FILE* file = std::fopen(name, "rb");
-  if (!file) return -1;
-  long size = 0;
-  char buffer[4096];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) size += static_cast<long>(got);
-  std::fclose(file);
-  return size;
+  std::string bytes;
+  return ReadAllBytes(name, bytes) ? static_cast<long>(bytes.size()) : -1;
 }
 
-bool Exists(const char* name) {
-  std::FILE* file = std::fopen(name, "rb");
-  if (file) std::fclose(file);
-  return file != nullptr;
-}
+bool Exists(const char* name) { return UniqueFile(std::fopen(name, "rb")) != nullptr; }
 
 // A field's text ends inside its limit and, from a normalised page, holds printable
 // characters only.
@@ -117,13 +109,7 @@ std::string Normalised(const char* pageFile, bool twoPasses) {
   if (!page.stream) return "(no stream)";
   ClosePage(page);
   std::string text;
-  std::FILE* file = std::fopen("temphtml.html", "rb");
-  if (!file) return "(no temphtml.html)";
-  char buffer[4096];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-  std::fclose(file);
-  return text;
+  return ReadAllBytes("temphtml.html", text) ? text : "(no temphtml.html)";
 }
 
 }  // namespace
