@@ -15,9 +15,9 @@ enum class FailureCause { Refused, Connection, Status, Credentials, Redirect, Fi
 
 struct SearchOutcome {
   OutcomeKind kind = OutcomeKind::None;
-  long items = 0;                               // Items: at least 1
+  long items = 0;                                 // Items: at least 1
   FailureCause cause = FailureCause::Connection;  // Failed
-  int status = 0;                               // Failed with Status: 400 or more
+  int status = 0;                                 // Failed with Status: 400 or more
 };
 
 // items > 0: Items, else None.

@@ -87,6 +87,20 @@ bool ReadListLines(const char* listPath, std::vector<std::string>& lines) {
   return ReadFileLines(file.get(), kSearchListLineCap, lines);
 }
 
+// The old list's searches in the new form, up to its first line too short to be one. False
+// when a read error cut the reading short.
+bool ConvertOldLines(std::FILE* source, std::vector<std::string>& lines) {
+  std::string line;
+  bool hadLineEnd = false;
+  while (ReadFileLine(source, kSearchListLineCap, line, &hadLineEnd)) {
+    if (line.size() + (hadLineEnd ? 1 : 0) < 5) break;
+    SavedSearch search;
+    // A line that does not scan has nothing to convert; it is left out.
+    if (ParseOldSearchLine(line.c_str(), search)) lines.push_back(FormatConversionForm(search));
+  }
+  return std::ferror(source) == 0;
+}
+
 // The lines, each with its line end, as a text-mode file holds them.
 std::string JoinLines(const std::vector<std::string>& lines) {
   std::string bytes;
@@ -172,21 +186,12 @@ ConversionResult ConvertOldSearchList(const char* oldListPath, const char* listP
   std::vector<std::string> lines;
   // An empty path names no old list (the folder setting could not be read).
   errno = 0;
-  const UniqueFile source(oldListPath[0] ? OpenListForReading(oldListPath) : nullptr);
+  UniqueFile source(oldListPath[0] ? OpenListForReading(oldListPath) : nullptr);
   // An old list that exists but cannot be read (held by another program, a read error) is not
   // an empty one: converting it would write an empty new list, and it would never be converted.
   if (!source && oldListPath[0] && errno != ENOENT) return ConversionResult::OldListUnreadable;
-  if (source) {
-    std::string line;
-    bool hadLineEnd = false;
-    while (ReadFileLine(source.get(), kSearchListLineCap, line, &hadLineEnd)) {
-      if (line.size() + (hadLineEnd ? 1 : 0) < 5) break;
-      SavedSearch search;
-      // A line that does not scan has nothing to convert; it is left out.
-      if (ParseOldSearchLine(line.c_str(), search)) lines.push_back(FormatConversionForm(search));
-    }
-    if (std::ferror(source.get()) != 0) return ConversionResult::OldListUnreadable;
-  }
+  if (source && !ConvertOldLines(source.get(), lines)) return ConversionResult::OldListUnreadable;
+  source.reset();
   return WriteListAtomically(listPath, lines) ? ConversionResult::Converted : ConversionResult::Failed;
 }
 

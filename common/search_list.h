@@ -5,9 +5,9 @@
 
 #include "common/file_lines.h"
 
-constexpr int kSearchLineSize = 1024;   // the readers' line buffer: 1022 bytes and a line end
-constexpr int kSearchDescriptionSize = 128;   // a description holds 1 to 127 bytes
-constexpr int kSearchNumberTextSize = 32;     // a numeric field holds at most 31 bytes
+constexpr int kSearchLineSize = 1024;        // the readers' line buffer: 1022 bytes and a line end
+constexpr int kSearchDescriptionSize = 128;  // a description holds 1 to 127 bytes
+constexpr int kSearchNumberTextSize = 32;    // a numeric field holds at most 31 bytes
 constexpr const char kSearchListName[] = "lotwise2.ini";
 constexpr const char kOldSearchListName[] = "lotwise.ini";
 // Lines are read whole: a rewrite writes every line it keeps back byte for byte.

@@ -30,10 +30,10 @@ std::string ReadItemHost();
 class SettingsWriter {
  public:
   bool Open();  // KEY_READ | KEY_WRITE
-  bool WriteRunInterval(const char* text);                             // text length, no NUL
-  bool WriteEmailAddress(const char (&buffer)[kSettingsEmailAddressSize]);     // all 1024 bytes
-  bool WritePopupMessages(bool on);                                    // one byte "1" or "0"
-  bool WriteEmailMessages(bool on);                                    // one byte "1" or "0"
+  bool WriteRunInterval(const char* text);                                  // text length, no NUL
+  bool WriteEmailAddress(const char (&buffer)[kSettingsEmailAddressSize]);  // all 1024 bytes
+  bool WritePopupMessages(bool on);                                         // one byte "1" or "0"
+  bool WriteEmailMessages(bool on);                                         // one byte "1" or "0"
   bool ReadFolder(std::string& folder, DWORD limitBytes) const;
   void Close() { key_.Close(); }
 

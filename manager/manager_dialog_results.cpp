@@ -22,11 +22,12 @@ void ManagerDialog::LoadResults() {
   ResolvePaths(paths_);
   // Binary: a Ctrl-Z byte in a logged description would end a text-mode read there, and every
   // later item would be missing. The reader drops the CR of each line end.
-  const UniqueFile log(std::fopen(paths_.passLog, "rb"));
+  UniqueFile log(std::fopen(paths_.passLog, "rb"));
   results_.SetTabStops({kResultsTabStop});
   if (!log) return;
   PassLogContents contents;
   ReadPassLog(log.get(), contents);
+  log.reset();  // not held while the rows are drawn: the next pass rewrites it
 
   // Measured in the window's own device context and font, so the column is approximate.
   HDC dc = GetDC(Handle());
@@ -36,7 +37,8 @@ void ManagerDialog::LoadResults() {
     return static_cast<int>(size.cx);
   };
   for (const LoggedItem& item : contents.items) {
-    const std::string row = FormatResultRow(item, PadToWidth(item.description, kResultsDescriptionColumnPixels, measure));
+    const std::string padded = PadToWidth(item.description, kResultsDescriptionColumnPixels, measure);
+    const std::string row = FormatResultRow(item, padded);
     results_.AddColored(row.c_str(), ResultColor(item));
   }
   ReleaseDC(Handle(), dc);

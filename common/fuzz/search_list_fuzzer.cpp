@@ -52,7 +52,8 @@ void CheckReadFileLine(const std::string& path, const std::vector<FileLine>& exp
   std::string line;
   bool hadLineEnd = false;
   for (const FileLine& want : expected) {
-    if (!ReadFileLine(file, kSearchListLineCap, line, &hadLineEnd)) FuzzFail("ReadFileLine", "ended early before " + Escaped(want.text));
+    if (!ReadFileLine(file, kSearchListLineCap, line, &hadLineEnd))
+      FuzzFail("ReadFileLine", "ended early before " + Escaped(want.text));
     if (line != want.text || hadLineEnd != want.hadLineEnd)
       FuzzFail("ReadFileLine", Escaped(want.text) + " | read " + Escaped(line));
   }
@@ -146,7 +147,8 @@ void CheckLineReaders(const std::string& text) {
   CheckTerminated(texts.url, "ParseSearchTexts");
   const std::vector<std::string> words = Words(rest);
   bool shortWords = words.empty() || words[0].size() < std::size_t{kSearchLineSize};
-  for (std::size_t i = 1; i < words.size() && i < 5; ++i) shortWords = shortWords && words[i].size() < kSearchNumberTextSize;
+  for (std::size_t i = 1; i < words.size() && i < 5; ++i)
+    shortWords = shortWords && words[i].size() < kSearchNumberTextSize;
   if (shortWords) {
     SearchTexts want;
     const bool wantRead =

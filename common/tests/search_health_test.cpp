@@ -192,8 +192,10 @@ TEST(SearchHealthUpdate, SearchesAreKnownByDescriptionAndAddressInListOrder) {
 
 TEST(SearchHealthUpdate, TwoHundredSearchesGiveTwoHundredLines) {
   std::vector<SearchPassResult> pass;
-  for (int i = 0; i < 200; ++i)
-    pass.push_back(Result(("search " + std::to_string(i)).c_str(), "http://h/x", i % 3 ? Items(i) : Failed(FailureCause::File)));
+  for (int i = 0; i < 200; ++i) {
+    const SearchOutcome outcome = i % 3 ? Items(i) : Failed(FailureCause::File);
+    pass.push_back(Result(("search " + std::to_string(i)).c_str(), "http://h/x", outcome));
+  }
   std::vector<SearchHealth> records;
   for (int round = 0; round < 3; ++round) records = UpdateSearchHealth(records, pass, "12/06/26 10:00:00").records;
   const char kPath[] = "search_health_200.txt";

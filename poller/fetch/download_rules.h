@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-constexpr size_t kDownloadPieceBufferSize = 1024;        // the copy buffer
-constexpr size_t kDownloadMaxPieceLength = 1022;         // each read asks for 1023 characters with the NUL
-constexpr size_t kDownloadReadAheadSize = 4096;  // the internet layer's read-ahead block
+constexpr size_t kDownloadPieceBufferSize = 1024;  // the copy buffer
+constexpr size_t kDownloadMaxPieceLength = 1022;   // each read asks for 1023 characters with the NUL
+constexpr size_t kDownloadReadAheadSize = 4096;    // the internet layer's read-ahead block
 
 // The status code as the internet layer gives it, as text: one to three digits, nothing else.
 bool ParseStatusCode(std::string_view text, int* status);
