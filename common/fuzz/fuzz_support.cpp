@@ -49,16 +49,6 @@ bool FileExists(const std::string& path) {
   return std::filesystem::exists(path, ignored);
 }
 
-bool ReadWholeFile(const std::string& path, std::string* bytes) {
-  const UniqueFile file(std::fopen(path.c_str(), "rb"));
-  if (!file) return false;
-  bytes->clear();
-  char buffer[4096];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes->append(buffer, got);
-  return true;
-}
-
 void WriteFileOrFail(const std::string& path, const std::string& bytes) {
   UniqueFile file(std::fopen(path.c_str(), "wb"));
   if (!file) FuzzFail("fopen", path);

@@ -26,8 +26,6 @@ class ScratchFolder {
 };
 
 bool FileExists(const std::string& path);
-// The file's bytes; false when it cannot be opened.
-bool ReadWholeFile(const std::string& path, std::string* bytes);
 // Writes bytes as the whole file, or stops the run.
 void WriteFileOrFail(const std::string& path, const std::string& bytes);
 

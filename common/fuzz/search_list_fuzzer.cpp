@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/file_rewrite.h"
 #include "common/fuzz/fuzz_support.h"
 #include "common/search_list.h"
 
@@ -274,7 +275,7 @@ void CheckRewrite(const std::string& bytes, FuzzedDataProvider& provider, const 
   }
 
   std::string now;
-  if (!ReadWholeFile(list, &now)) FuzzFail("search list", "missing after the rewrite");
+  if (!ReadAllBytes(list, now)) FuzzFail("search list", "missing after the rewrite");
   std::string want = bytes;
   if (operation == 0) {
     if (!bytes.empty() && bytes.back() != '\n') want += '\n';
@@ -286,7 +287,7 @@ void CheckRewrite(const std::string& bytes, FuzzedDataProvider& provider, const 
                                            std::to_string(lineNumber) + ": " + Escaped(now) + " | want " + Escaped(want));
   if (operation == 2 && done) {
     std::string copy;
-    if (!ReadWholeFile(temporary, &copy) || copy != want) FuzzFail("DeleteSearch", "temporary copy differs");
+    if (!ReadAllBytes(temporary, copy) || copy != want) FuzzFail("DeleteSearch", "temporary copy differs");
   }
   if (done && operation != 2) {
     // The changed line reads back as the texts it was written from.

@@ -48,6 +48,19 @@ TEST(CloseChecked, ReportsAWrittenFileClosedWell) {
   EXPECT_TRUE(CloseChecked(std::move(file)));
 }
 
+TEST(CloseChecked, ReportsAWriteThatFailsOnlyAtTheFlush) {
+#ifdef _WIN32
+  const char kFullDevice[] = "Z:\\dev\\full";  // Wine's way to the Unix device
+#else
+  const char kFullDevice[] = "/dev/full";
+#endif
+  UniqueFile file(std::fopen(kFullDevice, "w"));
+  if (!file) GTEST_SKIP() << kFullDevice << " cannot be opened here";
+  // A buffered line: the write itself succeeds, the disk-full error comes with the close.
+  ASSERT_NE(std::fputs("x\n", file.get()), EOF);
+  EXPECT_FALSE(CloseChecked(std::move(file)));
+}
+
 // The three integer scans side by side: their blanks and their ranges differ on purpose.
 TEST(IntegerScans, EachKeepsItsOwnBlanksAndRange) {
   struct Case {

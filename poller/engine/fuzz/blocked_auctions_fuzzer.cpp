@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "common/file_rewrite.h"
 #include "common/fuzz/fuzz_support.h"
 #include "poller/engine/core/blocked_auctions.h"
 
@@ -135,7 +136,7 @@ const BlockFileOps kFaultyOps{FaultyOpen, FaultyRemove, FaultyRename};
 // A file's bytes, or nothing when it is missing.
 std::optional<std::string> ReadOrMissing(const char* name) {
   std::string bytes;
-  if (!ReadWholeFile(name, &bytes)) return std::nullopt;
+  if (!ReadAllBytes(name, bytes)) return std::nullopt;
   return bytes;
 }
 
