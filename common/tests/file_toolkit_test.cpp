@@ -48,18 +48,18 @@ TEST(CloseChecked, ReportsAWrittenFileClosedWell) {
   EXPECT_TRUE(CloseChecked(std::move(file)));
 }
 
+// Natively only: under Wine a small write to the device's Z: path is not reported at the close,
+// so there the download test's full-disk case, which writes pages, is the check.
+#ifndef _WIN32
 TEST(CloseChecked, ReportsAWriteThatFailsOnlyAtTheFlush) {
-#ifdef _WIN32
-  const char kFullDevice[] = "Z:\\dev\\full";  // Wine's way to the Unix device
-#else
   const char kFullDevice[] = "/dev/full";
-#endif
   UniqueFile file(std::fopen(kFullDevice, "w"));
   if (!file) GTEST_SKIP() << kFullDevice << " cannot be opened here";
   // A buffered line: the write itself succeeds, the disk-full error comes with the close.
   ASSERT_NE(std::fputs("x\n", file.get()), EOF);
   EXPECT_FALSE(CloseChecked(std::move(file)));
 }
+#endif
 
 // The three integer scans side by side: their blanks and their ranges differ on purpose.
 TEST(IntegerScans, EachKeepsItsOwnBlanksAndRange) {
