@@ -55,8 +55,13 @@ if [ -z "${LOTWISE_KEEP_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$(head -n 1 "$display_file")"
 fi
 
-rm -rf "$WINEPREFIX"
-if ! timeout 120 wineboot -i >"$boot_log" 2>&1 || ! timeout 60 wineserver -w; then
+boot_prefix() {
+  rm -rf "$WINEPREFIX"
+  timeout 120 wineboot -i >"$boot_log" 2>&1 && timeout 60 wineserver -w
+}
+# A first boot on a busy machine now and then fails with nothing wrong in the installation; a
+# second, on a fresh prefix, tells the two apart.
+if ! boot_prefix && ! { wineserver -k 2>/dev/null; boot_prefix; }; then
   echo "lotwise: Wine could not set up the prefix $WINEPREFIX ($WINEARCH). wineboot's last lines:" >&2
   tail -n 15 "$boot_log" >&2
   lotwise_fail "run 'apt-get install --reinstall wine' (and wine64 or wine32:i386), or force the other configuration with LOTWISE_WIN_ARCH=x86|x64."
