@@ -66,6 +66,7 @@ class Site:
         self.requests = os.path.join(state, "requests")
         self.counter = 0
         self.lock = threading.Lock()
+        self.sequence_lock = threading.Lock()
 
     def record(self, raw, local_host):
         with self.lock:
@@ -87,6 +88,26 @@ class Site:
                     return None
                 return candidate
         return None
+
+    def next_in_sequence(self, path):
+        """Takes the first address off PATH.sequence; None when the file is missing or used up."""
+        name = self.file_for(path + ".sequence")
+        if name is None:
+            return None
+        with self.sequence_lock:
+            try:
+                with open(name, "rb") as f:
+                    lines = [line.strip() for line in f.read().decode("latin-1").splitlines()]
+            except OSError:
+                return None
+            lines = [line for line in lines if line]
+            if not lines:
+                return None
+            temp = os.path.join(os.path.dirname(name), "." + os.path.basename(name) + ".tmp")
+            with open(temp, "wb") as f:
+                f.write("".join(line + "\n" for line in lines[1:]).encode("latin-1"))
+            os.replace(temp, name)
+            return lines[0]
 
     def read_file(self, path):
         name = self.file_for(path)
@@ -125,11 +146,13 @@ class Handler(socketserver.BaseRequestHandler):
         if len(parts) < 2:
             sock.sendall(error_page(400))
             return
-        target = parts[1]
         headers = {}
         for line in lines[1:]:
             name, _, value = line.partition(":")
             headers[name.strip().lower()] = value.strip()
+        self.answer_target(sock, site, parts[1], headers)
+
+    def answer_target(self, sock, site, target, headers, in_sequence=False):
         # A proxy request names the whole address: only its path and query count here.
         if re.match(r"[A-Za-z][A-Za-z0-9+.-]*://", target):
             target = "/" + target.split("://", 1)[1].partition("/")[2]
@@ -137,6 +160,12 @@ class Handler(socketserver.BaseRequestHandler):
         path = urllib.parse.unquote(path.split("#", 1)[0])
         params = {k: v[-1] for k, v in urllib.parse.parse_qs(query, keep_blank_values=True).items()}
 
+        # A sequence gives one path a different answer per request: each takes the next address
+        # and is answered as that address is, without a sequence of its own.
+        step = None if in_sequence else site.next_in_sequence(path)
+        if step is not None:
+            self.answer_target(sock, site, step, headers, in_sequence=True)
+            return
         if path.startswith("/_/"):
             self.scripted(sock, site, path[3:], params, headers)
             return

@@ -154,6 +154,20 @@ class FixtureSiteTest(unittest.TestCase):
         self.assertEqual(answer, b"")
         self.assertIsInstance(error, ConnectionResetError)
 
+    def test_a_sequence_answers_each_request_with_its_next_address(self):
+        with open(os.path.join(self.root, "sub", "turns.html.sequence"), "wb") as f:
+            f.write(b"/_/hangup\r\n/_/status?code=500&body=second\n\n/sub/turns.html\n/page.html\n")
+        with open(os.path.join(self.root, "sub", "turns.html"), "wb") as f:
+            f.write(b"as usual\n")
+        self.assertIsInstance(fetch(self.port, b"GET /sub/turns.html HTTP/1.0\r\n\r\n")[1], ConnectionResetError)
+        lines, body = split(get(self.port, "/sub/turns.html?q=2"))
+        self.assertEqual((lines[0], body), ("HTTP/1.0 500 Internal Server Error", b"second"))
+        self.assertEqual(split(get(self.port, "/sub/turns.html"))[1], b"as usual\n")  # its own path, no loop
+        self.assertEqual(split(get(self.port, "/sub/turns.html"))[1], b"<html>\r\nroot page\r\n</html>\r\n")
+        # Used up: the path answers as it would without a sequence.
+        self.assertEqual(split(get(self.port, "/sub/turns.html"))[1], b"as usual\n")
+        self.assertEqual(len(self.take_requests()), 5)
+
     def test_a_second_start_replaces_the_first_server(self):
         state = os.path.join(self.work, "second")
         pids = []
