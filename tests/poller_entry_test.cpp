@@ -86,8 +86,10 @@ TEST_F(PollerEntry, OnePassRunsBesideAPollerButNotBesideAnotherOnePass) {
   EXPECT_EQ(Run("-R"), 0);
   EXPECT_NE(ReadFileBytes(folder_.File("lotwise.txt")).find("Closed lotwise2.ini"), std::string::npos);
 
-  // A one-pass run held up by a message box (its folder has no search list) keeps its mark...
+  // A one-pass run held up by a message box (its folder's search list cannot be opened) keeps
+  // its mark...
   ScratchFolder other("entry-other");
+  ASSERT_TRUE(CreateDirectoryA(other.File("lotwise2.ini").c_str(), nullptr));
   ChildProcess held;
   ASSERT_TRUE(held.Start(poller_, "-r", other.Path()));
   HWND box = ui::WaitForWindow("Error");

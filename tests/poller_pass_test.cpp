@@ -149,7 +149,19 @@ TEST_F(PollerPass, EmptyListAndMissingPage) {
                               "Closed lotwise2.ini"}));
 }
 
-TEST_F(PollerPass, MissingSearchListIsReportedAndEndsWithMinusOne) {
+// A fresh installation has no list until the first search is added: that is a pass over no
+// search, without a word, and nothing is created in the list's place.
+TEST_F(PollerPass, AMissingSearchListIsAnEmptyPassWithoutAMessage) {
+  EXPECT_EQ(Run("-r"), 0);
+  EXPECT_EQ(Body(), (Expected{"Closed lotwise2.ini"}));
+  EXPECT_FALSE(FileExists(folder_.File("lotwise2.ini")));
+  EXPECT_EQ(FindWindowA(nullptr, "Error"), nullptr) << ui::DescribeScreen();
+}
+
+// A list that is there but cannot be opened (here a folder of its name, which Windows refuses
+// to open as a file) is still reported, and ends the poller.
+TEST_F(PollerPass, ASearchListThatCannotBeOpenedIsReportedAndEndsWithMinusOne) {
+  ASSERT_TRUE(CreateDirectoryA(folder_.File("lotwise2.ini").c_str(), nullptr));
   ChildProcess pass;
   ASSERT_TRUE(pass.Start(poller_, "-r", folder_.Path()));
   ui::MessageBoxSeen box = ui::AnswerMessageBox("Error", IDOK);
@@ -158,6 +170,7 @@ TEST_F(PollerPass, MissingSearchListIsReportedAndEndsWithMinusOne) {
   DWORD code = 0;
   ASSERT_TRUE(pass.Wait(10000, &code));
   EXPECT_EQ(code, 0xFFFFFFFFu);
+  RemoveDirectoryA(folder_.File("lotwise2.ini").c_str());
 }
 
 TEST_F(PollerPass, BlockedBargainsAreLoggedWithoutAlertUntilTenDaysHavePassed) {
@@ -364,6 +377,21 @@ TEST_F(PollerPass, ContinuousPollerRepeatsPassesAndStopsDuringTheWaitOrAfterASea
   EXPECT_EQ(Run("-k"), 0);
   ASSERT_TRUE(poller.Wait(15000, &code)) << ui::DescribeScreen();
   EXPECT_EQ(code, 0u);
+}
+
+// "-5" pasted into the settings box: the poller waits as for an interval it cannot read, not
+// no time at all.
+TEST_F(PollerPass, ANegativeIntervalWaitsLikeTheDefaultInsteadOfNotAtAll) {
+  WriteList("");
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "RunInterval", "-5");
+  ChildProcess poller;
+  ASSERT_TRUE(poller.Start(poller_, "", folder_.Path()));
+  ASSERT_TRUE(WaitUntil([&] { return !Log().empty() && Log().back() == "Closed lotwise2.ini"; }));
+  ASSERT_TRUE(DeleteFileA(folder_.File("lotwise.txt").c_str()));
+  Sleep(2000);
+  EXPECT_FALSE(FileExists(folder_.File("lotwise.txt"))) << "a second pass followed at once";
+  EXPECT_EQ(Run("-k"), 0);
+  EXPECT_TRUE(poller.Wait(15000));
 }
 
 TEST_F(PollerPass, OnePassFetchesEverySearchFromTheSite) {

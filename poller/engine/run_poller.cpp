@@ -17,6 +17,7 @@
 #include "poller/dialogs/alert_dialog.h"
 #include "poller/engine/core/bargain_rule.h"
 #include "poller/engine/core/blocked_auctions.h"
+#include "poller/engine/core/pass_wait.h"
 #include "poller/engine/core/search_list_reader.h"
 #include "poller/engine/held_messages.h"
 #include "poller/engine/instance_control.h"
@@ -29,8 +30,6 @@ namespace {
 constexpr char kAlertSoundPath[] = "c:\\program files\\rure lotwise\\cash-register.wav";
 constexpr int kFailedPagesPerMessage = 9;
 constexpr int kAlertDialogsBeforeTip = 6;
-// Longest wait that still fits a DWORD of milliseconds below INFINITE.
-constexpr int kLongestIntervalMinutes = static_cast<int>(0xFFFFFFFEu / 60000u);
 
 enum class PassEnd { Completed, Aborted, ListNotRead, LogNotOpened, AlertDialogFailed };
 
@@ -108,7 +107,10 @@ void PollingLoop::HoldWriteFailures() {
 
 PassEnd PollingLoop::RunGuardedPass() {
   std::vector<std::string> lines;
-  if (!ReadSearchList(settings_.searchListPath, lines)) return PassEnd::ListNotRead;
+  // A list that does not exist is read as an empty one (lines stays empty): a fresh installation
+  // has none until the manager writes the first search, and a message at every logon would
+  // report a normal state as a failure.
+  if (ReadSearchList(settings_.searchListPath, lines) == SearchListRead::Failed) return PassEnd::ListNotRead;
   log_.reset(std::fopen(kPassLogName, "w"));
   if (!log_) return PassEnd::LogNotOpened;
 
@@ -227,7 +229,7 @@ void PollingLoop::CountFailedPage() {
 int RunPoller(const StartupSettings& settings, HANDLE abortEvent) {
   PollingLoop loop(settings, abortEvent);
   for (;;) {
-    int interval = ReadRunInterval();
+    const int interval = ReadRunInterval();
     switch (loop.RunPass()) {
       case PassEnd::ListNotRead:
       case PassEnd::LogNotOpened:
@@ -241,10 +243,7 @@ int RunPoller(const StartupSettings& settings, HANDLE abortEvent) {
         break;
     }
     if (settings.onePass) return 0;
-    // A negative interval waits no time; one too long for the wait is cut to the longest wait.
-    if (interval < 0) interval = 0;
-    if (interval > kLongestIntervalMinutes) interval = kLongestIntervalMinutes;
-    if (WaitForSingleObject(abortEvent, static_cast<DWORD>(interval) * 60000u) != WAIT_TIMEOUT) {
+    if (WaitForSingleObject(abortEvent, PassWaitMilliseconds(interval)) != WAIT_TIMEOUT) {
       SignalStopped();
       return 0;
     }

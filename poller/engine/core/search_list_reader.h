@@ -4,9 +4,13 @@
 #include <string>
 #include <vector>
 
-// Reads every line of the list at path. False when the list cannot be opened, or cannot be
-// read to its end.
-bool ReadSearchList(const char* path, std::vector<std::string>& lines);
+enum class SearchListRead {
+  Read,     // every line is in lines
+  Missing,  // there is no list (a fresh installation): a pass over no search
+  Failed,   // it exists but could not be opened (denied, locked) or read to its end
+};
+// Reads every line of the list at path.
+SearchListRead ReadSearchList(const char* path, std::vector<std::string>& lines);
 
 // Tests: replaces how the list is opened, so that a read can be made to fail; null restores
 // OpenListForReading.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -61,7 +62,7 @@ TEST(SearchListReader, AListReadOnlyInPartIsNotRead) {
     std::fputs(kList, file.get());
   }
   std::vector<std::string> lines;
-  ASSERT_TRUE(ReadSearchList(kListName, lines));
+  ASSERT_EQ(ReadSearchList(kListName, lines), SearchListRead::Read);
   EXPECT_EQ(lines.size(), 3u);
 
   const struct {
@@ -77,8 +78,23 @@ TEST(SearchListReader, AListReadOnlyInPartIsNotRead) {
     SCOPED_TRACE(c.name);
     SetSearchListOpener(c.open);
     lines.clear();
-    EXPECT_FALSE(ReadSearchList(kListName, lines));
+    EXPECT_EQ(ReadSearchList(kListName, lines), SearchListRead::Failed);
   }
   SetSearchListOpener(nullptr);
   std::remove(kListName);
+}
+
+// Only a list that is not there is an empty list; one that is there but will not open is not.
+TEST(SearchListReader, AMissingListIsNoSearchAndAnUnopenableOneIsAFailure) {
+  std::remove(kListName);
+  std::vector<std::string> lines;
+  EXPECT_EQ(ReadSearchList(kListName, lines), SearchListRead::Missing);
+  EXPECT_TRUE(lines.empty());
+
+  SetSearchListOpener([](const char*) -> std::FILE* {
+    errno = EACCES;
+    return nullptr;
+  });
+  EXPECT_EQ(ReadSearchList(kListName, lines), SearchListRead::Failed);
+  SetSearchListOpener(nullptr);
 }
