@@ -52,10 +52,14 @@ void ManagerDialog::OpenResultItem() {
   std::string fileName;
   // An id that could name a file elsewhere (a path, "..", a device) opens nothing.
   if (!ShortcutFileName(id, fileName)) return;
-  // The shell may hand the file to another process, which needs it by its full name.
+  // In the user's temporary folder, by its full name (the shell may hand it to another process):
+  // the manager's current folder is the installation folder when it is started from the Start
+  // menu, and there a virtualised manager's file would land in its VirtualStore, where the
+  // unvirtualised program that opens .url files would not find it.
   char path[MAX_PATH];
-  const DWORD length = GetFullPathNameA(fileName.c_str(), sizeof path, path, nullptr);
-  if (length == 0 || length >= sizeof path) return;
+  const DWORD folderLength = GetTempPathA(sizeof path, path);
+  if (folderLength == 0 || folderLength + fileName.size() >= sizeof path) return;
+  lstrcpynA(path + folderLength, fileName.c_str(), static_cast<int>(sizeof path - folderLength));
 
   const std::string address = FormatItemPageAddress(ReadItemHost().c_str(), id.c_str());
   const auto openAddress = [&address] {

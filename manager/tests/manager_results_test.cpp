@@ -63,6 +63,14 @@ void WriteOnePass(std::FILE* log) {
   std::fputs("ID:999          Descript:cut while being writ", log);  // a line still being written
 }
 
+// Where the results page writes an item's shortcut: the user's temporary folder.
+std::string TempFolder() {
+  char folder[MAX_PATH] = {};
+  const DWORD length = GetTempPathA(sizeof folder, folder);
+  return std::string(folder, length > 0 ? length - 1 : 0);  // without its closing backslash
+}
+std::string TempFile(const std::string& name) { return TempFolder() + "\\" + name; }
+
 std::vector<std::string> Split(const std::string& row) {
   std::vector<std::string> fields;
   size_t start = 0;
@@ -254,7 +262,7 @@ TEST_F(ResultsPage, DoubleClickOpensTheItemPageThroughAShortcutThatDoesNotStay) 
   ASSERT_EQ(opened.size(), 1u) << ui::DescribeScreen();
   EXPECT_EQ(opened[0], "http://cgi.rure.com/ws/rUreISAPI.dll?MfcISAPICommand=ViewItem&item=4455667788");
   // The shortcut lives only while the shell reads it.
-  EXPECT_TRUE(WaitUntil([&] { return !FileExists(session_.CurrentDir() + "\\4455667788.url"); }));
+  EXPECT_TRUE(WaitUntil([&] { return !FileExists(TempFile("4455667788.url")); }));
   EXPECT_TRUE(session_.Close());
 }
 
@@ -277,7 +285,8 @@ TEST_F(ResultsPage, AnIdThatCouldNameAFileElsewhereOpensNothing) {
   const std::vector<std::string> opened = browser.Opened(2, 2000);
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0], "http://cgi.rure.com/ws/rUreISAPI.dll?MfcISAPICommand=ViewItem&item=12345");
-  for (const std::string& folder : {session_.CurrentDir(), session_.Folder(), std::string(".."), std::string("C:")}) {
+  for (const std::string& folder :
+       {session_.CurrentDir(), session_.Folder(), TempFolder(), std::string(".."), std::string("C:")}) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*.url").c_str(), &found);
     EXPECT_EQ(search, INVALID_HANDLE_VALUE) << folder << " holds " << found.cFileName;
@@ -290,7 +299,7 @@ TEST_F(ResultsPage, AnIdThatCouldNameAFileElsewhereOpensNothing) {
 TEST_F(ResultsPage, AFileOfTheShortcutsNameIsLeftAloneAndTheAddressOpensAnyway) {
   StandInBrowser browser;
   WriteLog(session_.FolderFile("lotwise.txt"), WriteOnePass);
-  const std::string own = session_.CurrentDir() + "\\4455667788.url";
+  const std::string own = TempFile("4455667788.url");
   ASSERT_TRUE(WriteFileBytes(own, "the user's own file\r\n"));
   Start();
   ui::DoubleClickRow(window_, kResultsList, 2);
@@ -301,13 +310,16 @@ TEST_F(ResultsPage, AFileOfTheShortcutsNameIsLeftAloneAndTheAddressOpensAnyway) 
   EXPECT_EQ(ReadFileBytes(own), "the user's own file\r\n");
   EXPECT_TRUE(session_.Close());
   EXPECT_EQ(ReadFileBytes(own), "the user's own file\r\n");
+  DeleteFileA(own.c_str());  // the temporary folder outlives the test
 }
 
 TEST_F(ResultsPage, TheWindowNeverWaitsForTheShellsHelperThatReadsTheShortcut) {
   SlowShortcutReader reader(2500);
   WriteLog(session_.FolderFile("lotwise.txt"), WriteOnePass);
   Start();
-  const std::string shortcut = session_.CurrentDir() + "\\4455667788.url";
+  // Written in the temporary folder, never in the current one (the installation folder when
+  // started from the Start menu).
+  const std::string shortcut = TempFile("4455667788.url");
   const std::string content =
       "[InternetShortcut]\r\nURL=http://cgi.rure.com/ws/rUreISAPI.dll?MfcISAPICommand=ViewItem&item=4455667788\r\n";
 
@@ -315,6 +327,7 @@ TEST_F(ResultsPage, TheWindowNeverWaitsForTheShellsHelperThatReadsTheShortcut) {
   ui::SelectRow(window_, kResultsList, 2);
   PostMessageA(window_, WM_COMMAND, MAKEWPARAM(kResultsList, LBN_DBLCLK), reinterpret_cast<LPARAM>(List()));
   ASSERT_TRUE(WaitUntil([&] { return FileExists(shortcut); }, 5000));
+  EXPECT_FALSE(FileExists(session_.CurrentDir() + "\\4455667788.url"));
   Sleep(300);
   DWORD_PTR answer = 0;
   EXPECT_NE(SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer), 0);
@@ -323,9 +336,9 @@ TEST_F(ResultsPage, TheWindowNeverWaitsForTheShellsHelperThatReadsTheShortcut) {
 
   // Done while the helper still reads: the program ends once the shortcut is read and gone.
   ui::DoubleClickRow(window_, kResultsList, 0);
-  ASSERT_TRUE(WaitUntil([&] { return FileExists(session_.CurrentDir() + "\\371.url"); }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(TempFile("371.url")); }, 5000));
   EXPECT_TRUE(session_.Close());
   EXPECT_EQ(reader.Record().substr(content.size()),
             "[InternetShortcut]\r\nURL=http://cgi.rure.com/ws/rUreISAPI.dll?MfcISAPICommand=ViewItem&item=371\r\n");
-  EXPECT_FALSE(FileExists(session_.CurrentDir() + "\\371.url"));
+  EXPECT_FALSE(FileExists(TempFile("371.url")));
 }
