@@ -8,6 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOTWISE_BUILD:-$root/build}
 
 . "$root/tools/win-arch.sh"
+trap lotwise_win_arch_line EXIT
 lotwise_prepare "$root"
 build_log=$(mktemp)
 if ! "$root/tools/build.sh" >"$build_log" 2>&1; then
@@ -21,7 +22,8 @@ site="$build/demo-site"
 python3 "$root/tests/fixture_site/fixture_site.py" stop --state "$site" >/dev/null 2>&1 || true
 rm -rf "$site"
 python3 "$root/tests/fixture_site/fixture_site.py" start --state "$site" --mount "/pages=$root/tests/data/pages"
-trap 'python3 "$root/tests/fixture_site/fixture_site.py" stop --state "$site" >/dev/null 2>&1 || true' EXIT
+trap 'python3 "$root/tests/fixture_site/fixture_site.py" stop --state "$site" >/dev/null 2>&1 || true
+      lotwise_win_arch_line' EXIT
 for _ in $(seq 1 100); do [ -s "$site/port" ] && break; sleep 0.1; done
 [ -s "$site/port" ] || lotwise_fail "the sample auction site did not start; see $site/server.log."
 port=$(tr -d '\n' <"$site/port")
@@ -52,4 +54,3 @@ export LOTWISE_DEMO_PORT=$port LOTWISE_DEMO_SETUP="$build/$LOTWISE_WIN_TREE/bin/
     (cd "$folder" && wine LotwiseMgr.exe)
   fi
 '
-lotwise_win_arch_line

@@ -14,9 +14,7 @@ if [ "${1:-}" = --fast ]; then
   exec ctest --test-dir "$build/native" -L unit --output-on-failure -j2 "$@"
 fi
 . "$root/tools/win-arch.sh"
+trap lotwise_win_arch_line EXIT
 lotwise_prepare "$root"
 "$root/tools/build.sh"
-status=0
-"$root/tools/with-wine.sh" ctest --test-dir "$build" --output-on-failure -j2 "$@" || status=$?
-lotwise_win_arch_line
-exit $status
+"$root/tools/with-wine.sh" ctest --test-dir "$build" --output-on-failure -j2 "$@"

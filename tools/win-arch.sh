@@ -88,7 +88,13 @@ lotwise_prepare() {
   lotwise_win_arch_line
 }
 
+# Said on every exit of a command too (trap lotwise_win_arch_line EXIT), so that a report of a
+# failed build or run always names its configuration.
 lotwise_win_arch_line() {
+  if [ -z "${LOTWISE_WIN_ARCH_REASON:-}" ]; then
+    echo "Windows configuration: none chosen yet (the command ended before choosing one)."
+    return 0
+  fi
   case "$LOTWISE_WIN_ARCH" in
     x86) echo "Windows configuration: x86 (i686 programs in a 32-bit Wine prefix, build/win): $LOTWISE_WIN_ARCH_REASON." ;;
     x64) echo "Windows configuration: x64 (x86-64 programs under wine64, build/win64; the i686 programs are built in build/win, not run): $LOTWISE_WIN_ARCH_REASON." ;;
