@@ -17,6 +17,7 @@
 #include "poller/dialogs/alert_dialog.h"
 #include "poller/engine/core/bargain_rule.h"
 #include "poller/engine/core/blocked_auctions.h"
+#include "poller/engine/core/notice_counters.h"
 #include "poller/engine/core/pass_wait.h"
 #include "poller/engine/core/search_list_reader.h"
 #include "poller/engine/held_messages.h"
@@ -28,8 +29,6 @@
 namespace {
 
 constexpr char kAlertSoundPath[] = "c:\\program files\\rure lotwise\\cash-register.wav";
-constexpr int kFailedPagesPerMessage = 9;
-constexpr int kAlertDialogsBeforeTip = 6;
 
 enum class PassEnd { Completed, Aborted, ListNotRead, LogNotOpened, AlertDialogFailed };
 
@@ -51,8 +50,7 @@ class PollingLoop {
   const StartupSettings& settings_;
   HANDLE abort_;
   UniqueFile log_;
-  int failedPages_ = 0;   // never reset by a success: every ninth failure is reported
-  int alertDialogs_ = 0;  // the tip follows the sixth dialog of the process
+  NoticeCounters notices_;  // failed pages and alert dialogs, counted for the whole process
   bool blocksUnwritten_ = false;
   bool blockFailureShown_ = false;
   bool logUnwritten_ = false;
@@ -207,21 +205,18 @@ PollingLoop::SearchEnd PollingLoop::CheckItem(const SavedSearch& search, const A
       held_.Hold("Failure in creating main dialog window", "Error");
       return SearchEnd::AlertDialogFailed;
     }
-    if (++alertDialogs_ == kAlertDialogsBeforeTip) {
+    if (notices_.CountAlertDialog()) {
       held_.Hold(
           "You may be receiving too many Bargain Alerts.\nYou should only see alerts when a true bargain is found.\n"
           "Try lowering your price or narrow your search.\nSee the Tips section of the user's manual",
           "Lotwise Tip");
-      ++alertDialogs_;
     }
   }
   return SearchEnd::Done;
 }
 
 void PollingLoop::CountFailedPage() {
-  if (++failedPages_ < kFailedPagesPerMessage) return;
-  failedPages_ = 0;
-  held_.Hold("No internet connection.\nLotwise standing by\n", "Lotwise");
+  if (notices_.CountFailedPage()) held_.Hold("No internet connection.\nLotwise standing by\n", "Lotwise");
 }
 
 }  // namespace
