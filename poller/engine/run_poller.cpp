@@ -22,6 +22,7 @@
 #include "poller/engine/core/search_list_reader.h"
 #include "poller/engine/held_messages.h"
 #include "poller/engine/instance_control.h"
+#include "poller/engine/notify_icon.h"
 #include "poller/engine/search_health_pass.h"
 #include "poller/fetch/download_page.h"
 #include "poller/parse/result_page.h"
@@ -37,6 +38,8 @@ class PollingLoop {
   PollingLoop(const StartupSettings& settings, HANDLE abortEvent)
       : settings_(settings), abort_(abortEvent), health_(!settings.testMode) {}
   PassEnd RunPass();
+  // After a completed pass: the searches that search health warns about.
+  long SearchesToCheck() const { return health_.WarnedCount(); }
 
  private:
   enum class SearchEnd { Done, AlertDialogFailed };
@@ -111,6 +114,7 @@ PassEnd PollingLoop::RunGuardedPass() {
   if (ReadSearchList(settings_.searchListPath, lines) == SearchListRead::Failed) return PassEnd::ListNotRead;
   log_.reset(std::fopen(kPassLogName, "w"));
   if (!log_) return PassEnd::LogNotOpened;
+  NotifyPassBegun(lines);
 
   const std::time_t now = std::time(nullptr);
   WriteVersionLine(log_.get());
@@ -201,6 +205,7 @@ PollingLoop::SearchEnd PollingLoop::CheckItem(const SavedSearch& search, const A
   WriteAlertLine(log_.get(), search.TriggerMinutes(), itemMinutes, search.price, price);
   if (IsSoundEnabled()) PlaySoundA(kAlertSoundPath, nullptr, SND_FILENAME);
   if (ArePopupsEnabled()) {
+    NotifyAlertShown(item);
     if (ShowAlertDialog(item) == -1) {
       held_.Hold("Failure in creating main dialog window", "Error");
       return SearchEnd::AlertDialogFailed;
@@ -211,6 +216,8 @@ PollingLoop::SearchEnd PollingLoop::CheckItem(const SavedSearch& search, const A
           "Try lowering your price or narrow your search.\nSee the Tips section of the user's manual",
           "Lotwise Tip");
     }
+  } else {
+    NotifyBargainNotShown(item);
   }
   return SearchEnd::Done;
 }
@@ -238,6 +245,7 @@ int RunPoller(const StartupSettings& settings, HANDLE abortEvent) {
         break;
     }
     if (settings.onePass) return 0;
+    NotifyPassEnded(interval, loop.SearchesToCheck());
     if (WaitForSingleObject(abortEvent, PassWaitMilliseconds(interval)) != WAIT_TIMEOUT) {
       SignalStopped();
       return 0;

@@ -2,6 +2,8 @@
 // completed pass, and the warning held for after the pass turn.
 #include "poller/engine/search_health_pass.h"
 
+#include <algorithm>
+
 #include "common/pass_log.h"
 #include "common/settings_store.h"
 
@@ -58,4 +60,9 @@ void SearchHealthPass::Complete(HeldMessages& held) {
   lastRecords_ = std::move(update.records);
   const std::string warning = FormatHealthWarningText(update.warnings);
   if (!warning.empty() && ArePopupsEnabled()) held.Hold(warning, "Lotwise");
+}
+
+long SearchHealthPass::WarnedCount() const {
+  return static_cast<long>(
+      std::count_if(lastRecords_.begin(), lastRecords_.end(), [](const SearchHealth& health) { return health.warned; }));
 }

@@ -25,6 +25,8 @@ class SearchHealthPass {
   // and, when pop-ups are on, holds the message for after the turn. A pass ended early
   // changes nothing.
   void Complete(HeldMessages& held);
+  // The searches that the last completed pass left warned: they need checking.
+  long WarnedCount() const;
 
  private:
   bool enabled_;

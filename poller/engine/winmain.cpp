@@ -6,6 +6,7 @@
 #include "poller/dialogs/settings_dialog.h"
 #include "poller/engine/core/command_line.h"
 #include "poller/engine/instance_control.h"
+#include "poller/engine/notify_icon.h"
 #include "poller/engine/run_poller.h"
 #include "poller/fetch/update_check.h"
 
@@ -39,5 +40,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   }
 
   const PollerEvents events = CreatePollerEvents();
+  // Only the continuous poller shows an icon. It is deleted whenever RunPoller returns: after a
+  // stop, an abort, or the message that ends the poller.
+  PollerNotifyIcon icon;
+  if (settings.mode == PollerMode::Continuous) icon.Start();
   return RunPoller(settings, events.abort);
 }

@@ -1,0 +1,109 @@
+// The notification-area icon inside this process, under Wine: added with its window, its
+// tooltip mirrored in the window's text, and deleted while the window still exists. Wine drops
+// the icons of destroyed windows itself, so only a look from inside, before the window goes,
+// shows that the poller deletes its icon.
+#include "poller/engine/notify_icon.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "poller/engine/notify_ids.h"
+
+namespace {
+
+// A change of nothing: it succeeds exactly while the shell holds the icon.
+bool IconExists(HWND window) {
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = window;
+  data.uID = kNotifyIconId;
+  return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+std::string Text(HWND window) {
+  char text[512] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs = 5000) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start >= timeoutMs) return condition();
+    Sleep(20);
+  }
+  return true;
+}
+
+// What the window's own procedure saw as it was being destroyed.
+WNDPROC g_procedure = nullptr;
+bool g_destroyed = false;
+bool g_aliveAtDestroy = false;
+bool g_iconAtDestroy = true;
+
+LRESULT CALLBACK WatchDestroy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) {
+    g_destroyed = true;
+    g_aliveAtDestroy = IsWindow(window) != FALSE;
+    g_iconAtDestroy = IconExists(window);
+  }
+  return CallWindowProcA(g_procedure, window, message, wParam, lParam);
+}
+
+}  // namespace
+
+TEST(NotifyIcon, StartAddsTheIconToAHiddenTopLevelWindowAndStopDeletesItBeforeTheWindowGoes) {
+  PollerNotifyIcon icon;
+  ASSERT_TRUE(icon.Start());
+  const HWND window = FindWindowA(kNotifyWindowClass, nullptr);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window, icon.Window());
+  EXPECT_TRUE(IconExists(window));
+  EXPECT_FALSE(IsWindowVisible(window));
+  // Top-level, not message-only: only top-level windows hear "TaskbarCreated".
+  EXPECT_EQ(GetAncestor(window, GA_PARENT), GetDesktopWindow());
+  EXPECT_NE(GetWindowThreadProcessId(window, nullptr), GetCurrentThreadId()) << "the window has a thread of its own";
+  EXPECT_EQ(Text(window), "Lotwise\nPass in progress");
+
+  g_procedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchDestroy)));
+  ASSERT_NE(g_procedure, nullptr);
+  icon.Stop();
+  EXPECT_TRUE(g_destroyed);
+  EXPECT_TRUE(g_aliveAtDestroy);
+  EXPECT_FALSE(g_iconAtDestroy) << "the icon was left to the shell";
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(icon.Window(), nullptr);
+}
+
+TEST(NotifyIcon, TheWindowTextFollowsThePasses) {
+  // Without an icon, the polling loop's calls do nothing (one-pass runs make them too).
+  NotifyPassBegun({"\"a\" http://x/ 0 0 1 1"});
+  NotifyPassEnded(30, 0);
+
+  PollerNotifyIcon icon;
+  ASSERT_TRUE(icon.Start());
+  const HWND window = icon.Window();
+  NotifyPassBegun({"\"a\" http://x/ 0 0 1 1", "not a search", "\"b\" http://x/ 0 0 1 1"});
+  EXPECT_TRUE(WaitUntil([&] { return Text(window) == "Lotwise: watching 2 searches\nPass in progress"; }))
+      << Text(window);
+  NotifyPassEnded(30, 1);
+  const std::regex waiting(
+      "Lotwise: watching 2 searches\nLast pass (\\d\\d/\\d\\d )?\\d\\d:\\d\\d, next (\\d\\d/\\d\\d )?\\d\\d:\\d\\d\n"
+      "1 search needs checking");
+  EXPECT_TRUE(WaitUntil([&] { return std::regex_match(Text(window), waiting); })) << Text(window);
+  EXPECT_TRUE(IconExists(window));
+  icon.Stop();
+
+  // A second start in one process (the class is registered already) works as the first.
+  ASSERT_TRUE(icon.Start());
+  EXPECT_TRUE(IconExists(icon.Window()));
+  EXPECT_EQ(Text(icon.Window()), "Lotwise\nPass in progress");
+}

@@ -1,0 +1,193 @@
+// The continuous poller's notification-area icon under Wine, through the poller's own window
+// (found by its class): the tooltip mirrored in the window's text across a pass, the messages
+// the shell sends for the icon, the menu's commands, and "TaskbarCreated".
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "common/settings_store.h"
+#include "poller/dialogs/alert_ids.h"
+#include "poller/engine/notify_ids.h"
+#include "tests/fixture_site/fixture_site_client.h"
+#include "tests/support/compass_page.h"
+#include "tests/support/test_support.h"
+#include "tests/uidriver/ui_driver.h"
+
+using namespace testing_support;
+
+namespace {
+
+// A change of nothing, made from this process as any program may: it succeeds exactly while
+// the shell holds the poller's icon.
+bool IconExists(HWND window) {
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = window;
+  data.uID = kNotifyIconId;
+  return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+bool DeleteIcon(HWND window) {
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = window;
+  data.uID = kNotifyIconId;
+  return Shell_NotifyIconA(NIM_DELETE, &data) != FALSE;
+}
+
+HWND FindNotifyWindow() { return FindWindowA(kNotifyWindowClass, nullptr); }
+
+HWND WaitForNotifyWindow(DWORD timeoutMs = 10000) {
+  HWND window = nullptr;
+  WaitUntil([&] { return (window = FindNotifyWindow()) != nullptr; }, timeoutMs);
+  return window;
+}
+
+std::string LogText(const ScratchFolder& folder) { return ReadFileBytes(folder.File("lotwise.txt")); }
+
+bool PassClosed(const ScratchFolder& folder) {
+  return LogText(folder).find("Closed lotwise2.ini") != std::string::npos;
+}
+
+class PollerNotify : public ::testing::Test {
+ protected:
+  ScopedRegistryKey settings_{kSettingsKeyPath};
+  ScratchFolder folder_{"notify"};
+  std::string poller_ = ProgramPath("lotwise.exe");
+  ChildProcess poller_process_;
+
+  void SetUp() override {
+    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "LotwiseSound", "0");
+    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "0");
+    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "RunInterval", "30");
+    SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "Folder", folder_.Path());
+    WriteList("");
+  }
+  void TearDown() override {
+    RunProgram(poller_, "-k", folder_.Path());
+    poller_process_.Wait(15000);
+  }
+
+  void WriteList(const std::string& text) { WriteFileBytes(folder_.File("lotwise2.ini"), text); }
+
+  // Starts the continuous poller and waits for its window.
+  HWND StartPoller() {
+    EXPECT_TRUE(poller_process_.Start(poller_, "", folder_.Path()));
+    const HWND window = WaitForNotifyWindow();
+    EXPECT_NE(window, nullptr) << ui::DescribeScreen();
+    return window;
+  }
+  // Starts it and waits until its first pass is over.
+  HWND StartPollerAfterItsFirstPass() {
+    const HWND window = StartPoller();
+    EXPECT_TRUE(WaitUntil([&] { return PassClosed(folder_); }, 30000)) << LogText(folder_);
+    return window;
+  }
+};
+
+// The clock minutes of a "HH:MM" (with an optional "MM/DD " before it).
+int Minutes(const std::string& clock) {
+  const std::string time = clock.substr(clock.size() - 5);
+  return std::stoi(time.substr(0, 2)) * 60 + std::stoi(time.substr(3, 2));
+}
+
+}  // namespace
+
+TEST_F(PollerNotify, OnlyTheContinuousPollerHasAnIconAndItsProgramCarriesThePicture) {
+  // The picture Explorer shows for the program.
+  EXPECT_GE(ExtractIconExA(poller_.c_str(), -1, nullptr, nullptr, 0), 1u);
+
+  const HWND window = StartPoller();
+  ASSERT_NE(window, nullptr);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  EXPECT_EQ(owner, poller_process_.Id());
+  // The window is there a moment before its icon.
+  EXPECT_TRUE(WaitUntil([&] { return IconExists(window); }));
+  EXPECT_FALSE(IsWindowVisible(window));
+  EXPECT_EQ(RunProgram(poller_, "-k", folder_.Path()), 0);
+  DWORD code = 1;
+  ASSERT_TRUE(poller_process_.Wait(15000, &code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(FindNotifyWindow(), nullptr);
+
+  // A one-pass run held by its alert dialog, and the settings dialog: no icon meanwhile.
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "1");
+  WriteFileBytes(folder_.File("page.html"), kCompassPage);
+  WriteList("\"brass compass\" http://127.0.0.1:9/x 0 1 30 25\n");
+  ChildProcess pass;
+  ASSERT_TRUE(pass.Start(poller_, "-t page.html", folder_.Path()));
+  HWND alert = ui::WaitForWindow("Lotwise Alert V2.8");
+  ASSERT_NE(alert, nullptr) << ui::DescribeScreen();
+  ChildProcess settings;
+  ASSERT_TRUE(settings.Start(poller_, "-s", folder_.Path()));
+  ASSERT_NE(ui::WaitForWindow("Lotwise V2.6"), nullptr) << ui::DescribeScreen();
+  EXPECT_EQ(FindNotifyWindow(), nullptr);
+  ui::Click(ui::FindTopWindow("Lotwise V2.6"), IDCANCEL);
+  ui::Click(alert, IDCANCEL);
+  EXPECT_TRUE(pass.Wait(15000)) << ui::DescribeScreen();
+  EXPECT_TRUE(settings.Wait(15000)) << ui::DescribeScreen();
+}
+
+TEST_F(PollerNotify, TheTooltipShowsAPassInProgressThenTheLastAndTheNextPass) {
+  fixture_site::Site site;
+  ASSERT_TRUE(site.Ready()) << site.ServerLog();
+  ASSERT_TRUE(site.Put("/notify/compass.html", kCompassPage));
+  // A page that trickles in over about three seconds keeps the pass going.
+  WriteList("\"slow\" " + site.Address("/_/slow?file=notify/compass.html&pieces=6&pause=500") +
+            " 0 0 1 1\nnot a search\n\"quick\" " + site.Address("/notify/compass.html") + " 0 0 1 1\n");
+  const HWND window = StartPoller();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return ui::WindowText(window) == "Lotwise: watching 2 searches\nPass in progress"; }))
+      << ui::WindowText(window);
+  EXPECT_FALSE(PassClosed(folder_));
+
+  ASSERT_TRUE(WaitUntil([&] { return PassClosed(folder_); }, 30000)) << LogText(folder_);
+  std::smatch match;
+  std::string tip;
+  const std::regex waiting(
+      "Lotwise: watching 2 searches\nLast pass ((?:\\d\\d/\\d\\d )?\\d\\d:\\d\\d), next ((?:\\d\\d/\\d\\d )?\\d\\d:\\d\\d)");
+  ASSERT_TRUE(WaitUntil([&] { return std::regex_match(tip = ui::WindowText(window), match, waiting); })) << tip;
+  // The last pass is the log's "Last Search" minute (taken a moment later); the next comes the
+  // run interval after the pass ended.
+  std::smatch logTime;
+  const std::string log = LogText(folder_);
+  ASSERT_TRUE(std::regex_search(log, logTime, std::regex("Last Search: \\d\\d/\\d\\d/\\d\\d (\\d\\d:\\d\\d):\\d\\d")));
+  const int last = Minutes(match[1]);
+  const int logged = Minutes(logTime[1]);
+  EXPECT_TRUE(logged == last || logged == (last + 1) % 1440) << tip << "\n" << log;
+  const int wait = (Minutes(match[2]) - last + 1440) % 1440;
+  EXPECT_TRUE(wait == 30 || wait == 31) << tip;
+}
+
+TEST_F(PollerNotify, TheTooltipCountsTheSearchesThatNeedChecking) {
+  // A search already warned for failing goes on failing.
+  WriteList("\"refused\" http://127.0.0.1:9/x 0 0 1 1\n\"fine\" http://127.0.0.1:9/y 0 0 1 1\n");
+  WriteFileBytes(folder_.File("searchhealth.txt"),
+                 "refused\thttp://127.0.0.1:9/x\tfailed connection\t5\tnever\t1\r\n"
+                 "fine\thttp://127.0.0.1:9/y\titems 2\t1\t01/02/24 10:00:00\t0\r\n");
+  const HWND window = StartPollerAfterItsFirstPass();
+  ASSERT_NE(window, nullptr);
+  std::string tip;
+  EXPECT_TRUE(WaitUntil([&] {
+    return std::regex_match(tip = ui::WindowText(window),
+                            std::regex("Lotwise: watching 2 searches\nLast pass .*, next .*\n1 search needs checking"));
+  })) << tip << "\n" << ReadFileBytes(folder_.File("searchhealth.txt"));
+}
+
+// Nothing in Wine broadcasts "TaskbarCreated": the test plays the restarted shell. It takes
+// the icon away, as a shell that starts anew has none, and sends the message.
+TEST_F(PollerNotify, TaskbarCreatedAddsTheIconAgain) {
+  const HWND window = StartPollerAfterItsFirstPass();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(IconExists(window));
+  ASSERT_TRUE(DeleteIcon(window));
+  ASSERT_FALSE(IconExists(window));
+  SendMessageA(window, RegisterWindowMessageA(kTaskbarCreatedMessageName), 0, 0);
+  EXPECT_TRUE(IconExists(window));
+}
