@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++-mingw-w64-i686-posix wine wine32:i386 fonts-wine xvfb xauth clang
-          libclang-rt-14-dev googletest libbenchmark-dev python3 imagemagick x11-apps nsis)
+          libclang-rt-14-dev googletest libbenchmark-dev python3 python3-markdown imagemagick x11-apps nsis)
 if [ "${1:-}" = x64 ]; then
   packages=(wine64 g++-mingw-w64-x86-64-posix)
 fi
