@@ -1,6 +1,7 @@
-; Lotwise installer: the two programs, the button icon and the alert sound go into the folder
-; that the poller's fixed sound path names; the settings key records that folder.
-;   makensis [-DTARGET_AMD64] -DBINDIR=<built programs> -DICON=<icon file> -DSRCDIR=<source folder> -DOUTFILE=<setup.exe>
+; Lotwise installer: the two programs, the button icon, the alert sound and the user's guide go
+; into the folder that the poller's fixed sound path names; the settings key records that folder.
+;   makensis [-DTARGET_AMD64] -DBINDIR=<built programs> -DICON=<icon file> -DSRCDIR=<source folder>
+;            -DGUIDEDIR=<HTML guide with its images folder> -DOUTFILE=<setup.exe>
 ;
 ; The settings key and the folder keep Windows' default permissions: only administrators write
 ; them. The programs ask for no execution level, so Windows virtualises a user's writes to them
@@ -36,6 +37,11 @@ ShowInstDetails show
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Start watching now"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartWatching
+; The second box: a first-time user meets the manager at once, and an old search list
+; (lotwise.ini) is converted there before the poller's next pass.
+!define MUI_FINISHPAGE_SHOWREADME
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "Open Lotwise Manager"
+!define MUI_FINISHPAGE_SHOWREADME_FUNCTION OpenManager
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -66,6 +72,52 @@ ShowInstDetails show
   ${Loop}
 !macroend
 
+; What the programs keep in their folder, as two lists. Each takes an action macro (called with
+; a folder and a file name, which may hold wildcards) and the folder, so that the same list
+; serves the installation folder and the user's VirtualStore copy of it.
+;
+; The user's own data: the search list, the old search list that the manager converts, and the
+; blocked auctions. "blockedauctions.txt" is the blocked list's temporary copy; where the list
+; itself is missing, the copy is the list (the poller puts it back at its next lookup).
+!macro LotwiseUserData ACTION FOLDER
+  !insertmacro ${ACTION} "${FOLDER}" "lotwise2.ini"
+  !insertmacro ${ACTION} "${FOLDER}" "lotwise.ini"
+  ${IfNot} ${FileExists} "${FOLDER}\blockedauctions.ini"
+    !insertmacro ${ACTION} "${FOLDER}" "blockedauctions.txt"
+  ${EndIf}
+  !insertmacro ${ACTION} "${FOLDER}" "blockedauctions.ini"
+!macroend
+
+; What the programs make again when they need it: the pass log, the working page, the update
+; page, the search health and its temporary copy, the search list's temporary copy, the item
+; shortcuts that View Now left behind, and the blocked list's copy beside a whole list.
+!macro LotwiseDerivedFiles ACTION FOLDER
+  !insertmacro ${ACTION} "${FOLDER}" "lotwise.txt"
+  !insertmacro ${ACTION} "${FOLDER}" "temphtml.*"
+  !insertmacro ${ACTION} "${FOLDER}" "version.html"
+  !insertmacro ${ACTION} "${FOLDER}" "searchhealth.txt"
+  !insertmacro ${ACTION} "${FOLDER}" "searchhealth.txt.tmp"
+  !insertmacro ${ACTION} "${FOLDER}" "lotwise2.initmp"
+  !insertmacro ${ACTION} "${FOLDER}" "*.url"
+  ${If} ${FileExists} "${FOLDER}\blockedauctions.ini"
+    !insertmacro ${ACTION} "${FOLDER}" "blockedauctions.txt"
+  ${EndIf}
+!macroend
+
+!macro DeleteFiles FOLDER NAME
+  Delete "${FOLDER}\${NAME}"
+!macroend
+
+; The guide's files, removed before an upgrade brings its own set and on uninstall.
+!macro RemoveGuide
+  Delete "$INSTDIR\guide\user-guide.html"
+  Delete "$INSTDIR\guide\images\*.png"
+  RMDir "$INSTDIR\guide\images"
+  RMDir "$INSTDIR\guide"
+!macroend
+
+Var VirtualFolder
+
 Section "Lotwise"
   SetShellVarContext all
   SetOutPath "$INSTDIR"
@@ -77,12 +129,23 @@ Section "Lotwise"
   File "${SRCDIR}/installer/cash-register.wav"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
+  !insertmacro RemoveGuide
+  SetOutPath "$INSTDIR\guide"
+  File "${GUIDEDIR}/user-guide.html"
+  SetOutPath "$INSTDIR\guide\images"
+  File "${GUIDEDIR}/images/*.png"
+  ; The shortcuts' working folder.
+  SetOutPath "$INSTDIR"
+
   ; No trailing backslash: the programs join file names to it with one.
   WriteRegStr HKLM "${SETTINGS_KEY}" "Folder" "$INSTDIR"
 
   CreateDirectory "$SMPROGRAMS\Lotwise"
   CreateShortCut "$SMPROGRAMS\Lotwise\Lotwise Manager.lnk" "$INSTDIR\LotwiseMgr.exe"
+  ; The same start as the Startup shortcut's, for a poller that was stopped.
+  CreateShortCut "$SMPROGRAMS\Lotwise\Start Lotwise.lnk" "$INSTDIR\lotwise.exe"
   CreateShortCut "$SMPROGRAMS\Lotwise\Stop Lotwise.lnk" "$INSTDIR\lotwise.exe" "-k"
+  CreateShortCut "$SMPROGRAMS\Lotwise\Lotwise User Guide.lnk" "$INSTDIR\guide\user-guide.html"
   CreateShortCut "$SMPROGRAMS\Lotwise\Uninstall Lotwise.lnk" "$INSTDIR\uninstall.exe"
   ; The continuous poller starts at logon in the installation folder (the shortcut's working
   ; folder is the output folder), where it finds its files by their bare names.
@@ -96,7 +159,7 @@ Section "Lotwise"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 
-  ; A silent install has no last page: /RUN ticks its box.
+  ; A silent install has no last page: /RUN ticks its first box (only the poller starts).
   ${If} ${Silent}
     ${GetParameters} $0
     ClearErrors
@@ -115,27 +178,31 @@ Function StartWatching
   Exec '"$WINDIR\explorer.exe" "$SMSTARTUP\Lotwise.lnk"'
 FunctionEnd
 
+; The manager too runs as the user who logged on, through the shell and its Start menu shortcut.
+Function OpenManager
+  SetShellVarContext all
+  Exec '"$WINDIR\explorer.exe" "$SMPROGRAMS\Lotwise\Lotwise Manager.lnk"'
+FunctionEnd
+
 ; Uninstall: stop the poller first, so no file is in use, then remove what the installer placed
-; and what the programs leave behind. The user's searches and blocked auctions stay unless the
-; user asks (a question, or /REMOVEDATA on a silent uninstall); then the uninstalling user's
-; virtual copies of them and of the settings go too. Other users' copies are theirs.
+; and what the programs leave behind, in the installation folder and in the uninstalling user's
+; VirtualStore copy of it. The user's data stays unless the user asks (a question, or
+; /REMOVEDATA on a silent uninstall); then it goes from both places, with that user's virtual
+; copies of the settings. Other users' copies are theirs.
 Section "Uninstall"
   SetShellVarContext all
   !insertmacro StopPoller
+  Call un.FindVirtualFolder
   Delete "$INSTDIR\lotwise.exe"
 
   Delete "$INSTDIR\LotwiseMgr.exe"
   Delete "$INSTDIR\icon1.ico"
   Delete "$INSTDIR\cash-register.wav"
-  Delete "$INSTDIR\lotwise.txt"
-  Delete "$INSTDIR\temphtml.html"
-  Delete "$INSTDIR\temphtml.txt"
-  Delete "$INSTDIR\version.html"
-  Delete "$INSTDIR\lotwise2.initmp"
-  Delete "$INSTDIR\searchhealth.txt"
-  Delete "$INSTDIR\searchhealth.txt.tmp"
-  Delete "$INSTDIR\blockedauctions.txt"
-  Delete "$INSTDIR\*.url"
+  !insertmacro RemoveGuide
+  !insertmacro LotwiseDerivedFiles DeleteFiles "$INSTDIR"
+  ${If} $VirtualFolder != ""
+    !insertmacro LotwiseDerivedFiles DeleteFiles "$VirtualFolder"
+  ${EndIf}
 
   ${GetParameters} $0
   ClearErrors
@@ -145,17 +212,21 @@ Section "Uninstall"
   MessageBox MB_YESNO|MB_DEFBUTTON2|MB_ICONQUESTION \
     "Also remove your saved searches and blocked auctions from $INSTDIR?" IDNO keep_data
   remove_data:
-    Delete "$INSTDIR\lotwise2.ini"
-    Delete "$INSTDIR\lotwise.ini"
-    Delete "$INSTDIR\blockedauctions.ini"
+    !insertmacro LotwiseUserData DeleteFiles "$INSTDIR"
     Call un.RemoveVirtualCopies
   keep_data:
+  ; Only when nothing is left in it: no file there is removed by a name not in the lists.
+  ${If} $VirtualFolder != ""
+    RMDir "$VirtualFolder"
+  ${EndIf}
 
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
 
   Delete "$SMPROGRAMS\Lotwise\Lotwise Manager.lnk"
+  Delete "$SMPROGRAMS\Lotwise\Start Lotwise.lnk"
   Delete "$SMPROGRAMS\Lotwise\Stop Lotwise.lnk"
+  Delete "$SMPROGRAMS\Lotwise\Lotwise User Guide.lnk"
   Delete "$SMPROGRAMS\Lotwise\Uninstall Lotwise.lnk"
   RMDir "$SMPROGRAMS\Lotwise"
   Delete "$SMSTARTUP\Lotwise.lnk"
@@ -165,15 +236,25 @@ Section "Uninstall"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd
 
-; The uninstalling user's VirtualStore: the folder's files as that user's programs wrote them
-; ("%LOCALAPPDATA%\VirtualStore" and the folder's path without its drive), and the settings key
+; The uninstalling user's VirtualStore copy of the folder, where that user's programs wrote its
+; files: "%LOCALAPPDATA%\VirtualStore" and the folder's path without its drive. Empty for a
+; folder at a drive's root, which has no copy of its own.
+Function un.FindVirtualFolder
+  SetShellVarContext current
+  StrCpy $VirtualFolder "$INSTDIR" "" 3
+  ${If} $VirtualFolder != ""
+    StrCpy $VirtualFolder "$LOCALAPPDATA\VirtualStore\$VirtualFolder"
+  ${EndIf}
+  SetShellVarContext all
+FunctionEnd
+
+; The user's data in the VirtualStore copy of the folder, and the settings key's virtual copies
 ; (with WOW6432Node on 64-bit Windows).
 Function un.RemoveVirtualCopies
-  SetShellVarContext current
-  StrCpy $2 "$INSTDIR" "" 3
-  ${If} $2 != ""
-    RMDir /r "$LOCALAPPDATA\VirtualStore\$2"
+  ${If} $VirtualFolder != ""
+    !insertmacro LotwiseUserData DeleteFiles "$VirtualFolder"
   ${EndIf}
+  SetShellVarContext current
   DeleteRegKey HKCU "${VIRTUAL_KEYS}\Rure Lotwise"
   DeleteRegKey HKCU "${VIRTUAL_KEYS}\WOW6432Node\Rure Lotwise"
   SetShellVarContext all

@@ -1,16 +1,22 @@
-// LotwiseSetup.exe under Wine: a silent install places the programs, the settings value and the
-// shortcuts, and nothing else; the installed manager starts a pass in the installed folder;
-// watching starts when setup ends (/RUN, or the last page's box) and "Stop Lotwise" ends it;
-// setup stops a running poller before it copies; a silent uninstall stops a running poller and
-// removes what the installer placed, the user's searches (and virtual copies) only when asked.
+// LotwiseSetup.exe under Wine: a silent install places the programs, the guide, the settings
+// value and the shortcuts, and nothing else; the installed manager starts a pass in the
+// installed folder; watching starts when setup ends (/RUN, or the last page's first box), on a
+// fresh installation too, without a word from the poller; the last page's second box opens the
+// manager, which converts an old search list for the next pass; "Stop Lotwise" and "Start
+// Lotwise" end and start watching; setup stops a running poller before it copies; a silent
+// uninstall stops a running poller and removes what the installer placed and what the programs
+// made, the user's data (and virtual copies) only when asked.
 #include <windows.h>
 #include <aclapi.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "common/settings_store.h"
 #include "manager/manager_ids.h"
@@ -71,6 +77,16 @@ std::string StartMenuShortcut(const char* name) {
   return ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Lotwise\\" + name + ".lnk";
 }
 
+// Where Windows keeps this user's copies of what their unelevated programs wrote in the
+// installation folder. Wine virtualises nothing: tests make the copies as Windows would.
+std::string VirtualStore() { return ShellFolder(CSIDL_LOCAL_APPDATA) + "\\VirtualStore"; }
+std::string VirtualFolder() { return VirtualStore() + "\\Program Files\\Rure Lotwise"; }
+
+void MakeVirtualFolder() {
+  for (const std::string& folder : {VirtualStore(), VirtualStore() + "\\Program Files", VirtualFolder()})
+    CreateDirectoryA(folder.c_str(), nullptr);
+}
+
 // The names in a folder, without "." and "..".
 std::set<std::string> FolderNames(const std::string& folder) {
   std::set<std::string> names;
@@ -117,6 +133,88 @@ bool PollerRunning() {
 }
 
 constexpr DWORD kProgramWaitMs = 20000;
+constexpr char kManagerCaption[] = "Lotwise Manager V2.3";
+
+// The ids of the running processes of a program file name ("lotwise.exe").
+std::vector<DWORD> ProcessIds(const char* exeName) {
+  std::vector<DWORD> ids;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return ids;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (lstrcmpiA(entry.szExeFile, exeName) == 0) ids.push_back(entry.th32ProcessID);
+  }
+  CloseHandle(snapshot);
+  return ids;
+}
+
+struct WindowSearch {
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<WindowSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId && IsWindowVisible(window)) search->found.push_back(window);
+  return TRUE;
+}
+
+// The visible top-level windows of a process: a message box of the poller is one.
+std::vector<HWND> VisibleWindowsOf(DWORD processId) {
+  WindowSearch search{processId, {}};
+  EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// True when no running poller shows a window during the whole of the next milliseconds.
+// The poller has no window of its own: anything it shows is a message to the user.
+bool PollerStaysQuiet(DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  do {
+    for (DWORD id : ProcessIds("lotwise.exe"))
+      if (!VisibleWindowsOf(id).empty()) return false;
+    Sleep(50);
+  } while (GetTickCount() - start < milliseconds);
+  return true;
+}
+
+// The pass log's lines once a pass has closed the search list (up to kProgramWaitMs).
+std::vector<std::string> LoggedPass() {
+  WaitUntil([] { return ReadFileBytes(Installed("lotwise.txt")).find("Closed lotwise2.ini") != std::string::npos; },
+            kProgramWaitMs);
+  return SplitLines(ReadFileBytes(Installed("lotwise.txt")));
+}
+
+// An empty pass: the header, the list closed, and no search in between.
+bool IsEmptyPass(const std::vector<std::string>& lines) {
+  return lines.size() == 3 && lines[0] == "Lotwise Version 2.8" && lines[1].rfind("Last Search: ", 0) == 0 &&
+         lines[2] == "Closed lotwise2.ini";
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+void EndProcess(DWORD id) {
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+  if (!process) return;
+  TerminateProcess(process, 1);
+  WaitForSingleObject(process, 5000);
+  CloseHandle(process);
+}
+
+// Closes a manager that the shell started (the test holds no handle of its process).
+bool CloseManager() {
+  HWND window = ui::FindTopWindow(kManagerCaption);
+  if (!window) return true;
+  ui::PostClick(window, IDOK);
+  return ui::WaitForWindowGone(kManagerCaption);
+}
 
 struct ButtonSearch {
   const char* text;
@@ -150,13 +248,23 @@ class Installer : public ::testing::Test {
   ScopedRegistryKey settings_{kSettingsKeyPath};
   std::string setup_ = ProgramPath("LotwiseSetup.exe");
 
+  void SetUp() override {
+    RemoveTree(kInstallFolder);
+    RemoveTree(VirtualFolder());
+  }
+
   void TearDown() override {
-    // Never leave an installation or a poller behind for other tests of this prefix.
+    // Never leave an installation, a poller, a manager or the user's copies behind for other
+    // tests of this prefix.
+    CloseManager();
     if (PollerRunning() && FileExists(Installed("lotwise.exe"))) RunProgram(Installed("lotwise.exe"), "-k");
-    if (FileExists(Installed("uninstall.exe"))) {
+    // A program held by a message box that a failed test left unanswered.
+    for (const char* program : {"lotwise.exe", "LotwiseMgr.exe"})
+      for (DWORD id : ProcessIds(program)) EndProcess(id);
+    if (FileExists(Installed("uninstall.exe")))
       RunProgram(Installed("uninstall.exe"), "/S /REMOVEDATA _?=" + std::string(kInstallFolder), "", 90000);
-      RemoveTree(kInstallFolder);
-    }
+    RemoveTree(kInstallFolder);
+    RemoveTree(VirtualFolder());
   }
 };
 
@@ -166,8 +274,8 @@ TEST_F(Installer, SilentInstallPlacesEverythingAndTheManagerRunsAPassThere) {
   ASSERT_EQ(RunProgram(setup_, "/S", "", 120000), 0);
 
   // Nothing else is shipped (no permission helper), and nothing opened the key to other users.
-  EXPECT_EQ(FolderNames(kInstallFolder),
-            (std::set<std::string>{"lotwise.exe", "LotwiseMgr.exe", "icon1.ico", "cash-register.wav", "uninstall.exe"}));
+  EXPECT_EQ(FolderNames(kInstallFolder), (std::set<std::string>{"lotwise.exe", "LotwiseMgr.exe", "icon1.ico",
+                                                                 "cash-register.wav", "uninstall.exe", "guide"}));
   EXPECT_EQ(UsersAccessToSettingsKey() & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY | WRITE_DAC | WRITE_OWNER | DELETE |
                                          GENERIC_WRITE | GENERIC_ALL),
             0u);
@@ -188,6 +296,31 @@ TEST_F(Installer, SilentInstallPlacesEverythingAndTheManagerRunsAPassThere) {
   ASSERT_TRUE(atLogon.read);
   EXPECT_TRUE(SameFolder(atLogon.target, Installed("lotwise.exe"))) << atLogon.target;
   EXPECT_TRUE(SameFolder(atLogon.workingFolder, kInstallFolder)) << atLogon.workingFolder;
+  // "Start Lotwise" starts the poller as the Startup shortcut does.
+  const Shortcut start = ReadShortcut(StartMenuShortcut("Start Lotwise"));
+  ASSERT_TRUE(start.read);
+  EXPECT_TRUE(SameFolder(start.target, Installed("lotwise.exe"))) << start.target;
+  EXPECT_EQ(start.arguments, "");
+  EXPECT_TRUE(SameFolder(start.workingFolder, kInstallFolder)) << start.workingFolder;
+
+  // The guide: one HTML document, and every picture it shows beside it.
+  const Shortcut guide = ReadShortcut(StartMenuShortcut("Lotwise User Guide"));
+  ASSERT_TRUE(guide.read);
+  EXPECT_TRUE(SameFolder(guide.target, Installed("guide\\user-guide.html"))) << guide.target;
+  const std::string page = ReadFileBytes(Installed("guide\\user-guide.html"));
+  EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
+  EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos);
+  EXPECT_NE(page.find("<title>Lotwise user's guide</title>"), std::string::npos);
+  EXPECT_NE(page.find("<table>"), std::string::npos) << "the guide's tables are converted";
+  const std::regex picture("<img[^>]* src=\"(images/[^\"]+\\.png)\"");
+  std::set<std::string> shown;
+  for (std::sregex_iterator it(page.begin(), page.end(), picture), end; it != end; ++it) shown.insert((*it)[1]);
+  EXPECT_GE(shown.size(), 5u);
+  for (const std::string& file : shown) {
+    std::string path = "guide\\" + file;
+    path[path.find('/')] = '\\';
+    EXPECT_EQ(ReadFileBytes(Installed(path.c_str())).rfind("\x89PNG", 0), 0u) << file;
+  }
 
   // A search in the installed folder, served by the fixture site; alerts with the sound on and
   // no dialog, so the pass also plays (or tries) the installed sound file.
@@ -220,7 +353,7 @@ TEST_F(Installer, SilentInstallPlacesEverythingAndTheManagerRunsAPassThere) {
   EXPECT_TRUE(managerProcess.Wait(10000));
 }
 
-TEST_F(Installer, SilentUninstallStopsThePollerAndKeepsTheSearches) {
+TEST_F(Installer, SilentUninstallStopsThePollerAndRemovesWhatTheProgramsMadeButKeepsTheUsersData) {
   ASSERT_EQ(RunProgram(setup_, "/S", "", 120000), 0);
   WriteFileBytes(Installed("lotwise2.ini"), "");
   SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "RunInterval", "30");
@@ -228,6 +361,16 @@ TEST_F(Installer, SilentUninstallStopsThePollerAndKeepsTheSearches) {
   ASSERT_TRUE(poller.Start(Installed("lotwise.exe"), "", kInstallFolder));
   for (int i = 0; i < 100 && !FileExists(Installed("lotwise.txt")); ++i) Sleep(100);
   for (int i = 0; i < 100 && !FileExists(Installed("searchhealth.txt")); ++i) Sleep(100);
+  // What the programs leave behind; beside a whole blocked list, its copy is a leftover too.
+  const char* kMade[] = {"temphtml.html", "temphtml.txt", "version.html", "searchhealth.txt.tmp",
+                         "lotwise2.initmp", "1043398201.url", "blockedauctions.txt"};
+  for (const char* file : kMade) WriteFileBytes(Installed(file), "x");
+  for (const char* file : {"lotwise.ini", "blockedauctions.ini"}) WriteFileBytes(Installed(file), "x");
+  // The user's copies: a pass log and a working page go; the searches and the blocked list stay,
+  // and without blockedauctions.ini beside it blockedauctions.txt is that list.
+  MakeVirtualFolder();
+  for (const char* file : {"lotwise.txt", "temphtml.html", "lotwise2.ini", "blockedauctions.txt"})
+    WriteFileBytes(VirtualFolder() + "\\" + file, "x");
 
   // "_?=" keeps the uninstaller in place, so its end is the end of the work.
   EXPECT_EQ(RunProgram(Installed("uninstall.exe"), "/S _?=" + std::string(kInstallFolder), "", 90000), 0);
@@ -235,57 +378,107 @@ TEST_F(Installer, SilentUninstallStopsThePollerAndKeepsTheSearches) {
   EXPECT_TRUE(poller.Wait(10000, &code)) << "the uninstaller stops the running poller";
   EXPECT_EQ(code, 0u);
   for (const char* file :
-       {"lotwise.exe", "LotwiseMgr.exe", "icon1.ico", "cash-register.wav", "lotwise.txt", "searchhealth.txt"})
+       {"lotwise.exe", "LotwiseMgr.exe", "icon1.ico", "cash-register.wav", "lotwise.txt", "searchhealth.txt", "guide"})
     EXPECT_FALSE(FileExists(Installed(file))) << file;
-  EXPECT_TRUE(FileExists(Installed("lotwise2.ini"))) << "the user's searches stay";
+  for (const char* file : kMade) EXPECT_FALSE(FileExists(Installed(file))) << file;
+  // The uninstaller kept in place by "_?=" cannot remove its own file.
+  std::set<std::string> left = FolderNames(kInstallFolder);
+  left.erase("uninstall.exe");
+  EXPECT_EQ(left, (std::set<std::string>{"lotwise2.ini", "lotwise.ini", "blockedauctions.ini"})) << "the user's data stays";
+  EXPECT_EQ(FolderNames(VirtualFolder()), (std::set<std::string>{"lotwise2.ini", "blockedauctions.txt"}));
   EXPECT_FALSE(QueryValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "Folder").exists);
-  for (const char* name : {"Lotwise Manager", "Stop Lotwise", "Uninstall Lotwise"})
+  for (const char* name : {"Lotwise Manager", "Start Lotwise", "Stop Lotwise", "Lotwise User Guide", "Uninstall Lotwise"})
     EXPECT_FALSE(FileExists(StartMenuShortcut(name))) << name;
   EXPECT_FALSE(FileExists(ShellFolder(CSIDL_COMMON_STARTUP) + "\\Lotwise.lnk"));
 }
 
-TEST_F(Installer, SilentInstallWithRunStartsWatchingAndStopLotwiseEndsIt) {
-  // An upgrade over a folder that already holds the user's searches.
-  RemoveTree(kInstallFolder);
-  ASSERT_TRUE(CreateDirectoryA(kInstallFolder, nullptr));
-  WriteFileBytes(Installed("lotwise2.ini"), "");
+TEST_F(Installer, FreshSilentInstallWithRunWatchesQuietlyAndTheStartMenuStopsAndStartsIt) {
+  // No search list yet, and no old one.
   ASSERT_EQ(RunProgram(setup_, "/S /RUN", "", 120000), 0);
 
-  // A continuous poller, started through the Startup shortcut in the installed folder.
+  // A continuous poller, started through the Startup shortcut in the installed folder, makes an
+  // empty pass and says nothing. The manager is not opened.
   EXPECT_TRUE(WaitUntil(PollerRunning, kProgramWaitMs)) << ui::DescribeScreen();
-  EXPECT_TRUE(WaitUntil([] { return ReadFileBytes(Installed("lotwise.txt")).find("Closed ") != std::string::npos; },
-                        kProgramWaitMs))
-      << ReadFileBytes(Installed("lotwise.txt"));
+  const std::vector<std::string> pass = LoggedPass();
+  EXPECT_TRUE(IsEmptyPass(pass)) << Joined(pass);
+  EXPECT_TRUE(PollerStaysQuiet(2000)) << ui::DescribeScreen();
+  EXPECT_TRUE(PollerRunning());
+  EXPECT_EQ(ui::FindTopWindow(kManagerCaption), nullptr);
+  EXPECT_TRUE(ProcessIds("LotwiseMgr.exe").empty());
 
   ASSERT_TRUE(OpenShortcut(StartMenuShortcut("Stop Lotwise")));
   EXPECT_TRUE(WaitUntil([] { return !PollerRunning(); }, kProgramWaitMs)) << "Stop Lotwise stops the poller";
+  ASSERT_TRUE(OpenShortcut(StartMenuShortcut("Start Lotwise")));
+  EXPECT_TRUE(WaitUntil(PollerRunning, kProgramWaitMs)) << "Start Lotwise starts the continuous poller";
 }
 
-TEST_F(Installer, TheLastPageStartsWatchingWithItsBoxTicked) {
-  RemoveTree(kInstallFolder);
+TEST_F(Installer, AnOldListIsConvertedByTheManagerAndWatchedFromTheNextPass) {
+  fixture_site::Site site;
+  ASSERT_TRUE(site.Ready()) << site.ServerLog();
+  // An earlier version's folder with only the old list: a description, an address, the minutes
+  // and the price.
   ASSERT_TRUE(CreateDirectoryA(kInstallFolder, nullptr));
-  WriteFileBytes(Installed("lotwise2.ini"), "");
+  WriteFileBytes(Installed("lotwise.ini"),
+                 "\"Old cameras\" " + site.Address("/pages/escaped_film_cameras.html") + " 30 1.5\r\n");
+  ASSERT_EQ(RunProgram(setup_, "/S /RUN", "", 120000), 0);
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "0");
+
+  // The poller reads only the new list: an empty pass, without a word.
+  EXPECT_TRUE(WaitUntil(PollerRunning, kProgramWaitMs)) << ui::DescribeScreen();
+  const std::vector<std::string> first = LoggedPass();
+  EXPECT_TRUE(IsEmptyPass(first)) << Joined(first);
+  EXPECT_TRUE(PollerStaysQuiet(2000)) << ui::DescribeScreen();
+
+  // The manager, opened as the last page's box opens it, converts the old list.
+  ASSERT_TRUE(OpenShortcut(StartMenuShortcut("Lotwise Manager")));
+  HWND window = ui::WaitForWindow(kManagerCaption, kProgramWaitMs);
+  ASSERT_NE(window, nullptr) << ui::DescribeScreen();
+  EXPECT_EQ(ui::ListRows(window, kSearchList), (std::vector<std::string>{"Old cameras\t1.50\t0\t0\t30"}));
+  EXPECT_TRUE(FileExists(Installed("lotwise2.ini")));
+
+  // The next pass watches the converted search.
+  ASSERT_EQ(RunProgram(Installed("lotwise.exe"), "-r", kInstallFolder, 60000), 0);
+  const std::vector<std::string> next = LoggedPass();
+  ASSERT_GE(next.size(), 3u) << Joined(next);
+  EXPECT_EQ(next[2], "DESCRIPTION:Old cameras TRIGGERMINUTES:30 TRIGGERPRICE:1.50") << Joined(next);
+  EXPECT_EQ(next.back(), "Closed lotwise2.ini") << Joined(next);
+  EXPECT_TRUE(CloseManager());
+}
+
+TEST_F(Installer, TheLastPageHasBothBoxesTickedAndFinishStartsWatchingAndOpensTheManager) {
+  // A fresh installation: no search list.
   ChildProcess setup;
   ASSERT_TRUE(setup.Start(setup_, ""));
 
-  // The installation runs by itself up to the last page, which offers the box. The wizard's
+  // The installation runs by itself up to the last page, which offers the boxes. The wizard's
   // caption carries the page's subtitle after "Rure Lotwise Setup".
   HWND wizard = nullptr;
-  HWND box = nullptr;
+  HWND watch = nullptr;
+  HWND manager = nullptr;
   WaitUntil([&] {
     wizard = FindWindowA("#32770", nullptr);
     while (wizard && ui::WindowText(wizard).rfind("Rure Lotwise Setup", 0) != 0)
       wizard = FindWindowExA(nullptr, wizard, "#32770", nullptr);
-    box = wizard ? FindButton(wizard, "Start watching now") : nullptr;
-    return box != nullptr;
+    watch = wizard ? FindButton(wizard, "Start watching now") : nullptr;
+    manager = wizard ? FindButton(wizard, "Open Lotwise Manager") : nullptr;
+    return watch != nullptr && manager != nullptr;
   }, 60000);
-  ASSERT_NE(box, nullptr) << ui::DescribeScreen();
-  EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+  ASSERT_NE(watch, nullptr) << ui::DescribeScreen();
+  ASSERT_NE(manager, nullptr) << ui::DescribeScreen();
+  EXPECT_EQ(SendMessageA(watch, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageA(manager, BM_GETCHECK, 0, 0), BST_CHECKED);
   EXPECT_FALSE(PollerRunning());
 
   ui::PostClick(wizard, IDOK);  // Finish
   EXPECT_TRUE(setup.Wait(30000));
   EXPECT_TRUE(WaitUntil(PollerRunning, kProgramWaitMs)) << ui::DescribeScreen();
+  HWND window = ui::WaitForWindow(kManagerCaption, kProgramWaitMs);
+  ASSERT_NE(window, nullptr) << ui::DescribeScreen();
+  EXPECT_TRUE(ui::ListRows(window, kSearchList).empty());
+  const std::vector<std::string> pass = LoggedPass();
+  EXPECT_TRUE(IsEmptyPass(pass)) << Joined(pass);
+  EXPECT_TRUE(PollerStaysQuiet(2000)) << ui::DescribeScreen();
+  EXPECT_TRUE(CloseManager());
 }
 
 TEST_F(Installer, SetupOverARunningPollerStopsItBeforeCopying) {
@@ -306,14 +499,12 @@ TEST_F(Installer, SetupOverARunningPollerStopsItBeforeCopying) {
 TEST_F(Installer, RemoveDataTakesTheSearchesAndTheUsersVirtualCopies) {
   ASSERT_EQ(RunProgram(setup_, "/S", "", 120000), 0);
   for (const char* file : {"lotwise2.ini", "lotwise.ini", "blockedauctions.ini"}) WriteFileBytes(Installed(file), "x");
-  // Where Windows keeps this user's copies of what their unelevated programs wrote; Wine
-  // virtualises nothing, so they are made here as Windows would have made them.
-  const std::string virtualStore = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\VirtualStore";
-  const std::string virtualFolder = virtualStore + "\\Program Files\\Rure Lotwise";
-  const std::string otherProduct = virtualStore + "\\Program Files\\Other Product";
-  for (const std::string& folder : {virtualStore, virtualStore + "\\Program Files", virtualFolder, otherProduct})
-    CreateDirectoryA(folder.c_str(), nullptr);
-  for (const char* file : {"lotwise2.ini", "blockedauctions.ini", "lotwise.txt"})
+  MakeVirtualFolder();
+  const std::string virtualFolder = VirtualFolder();
+  const std::string otherProduct = VirtualStore() + "\\Program Files\\Other Product";
+  CreateDirectoryA(otherProduct.c_str(), nullptr);
+  // The blocked list as its copy only: the user's data too.
+  for (const char* file : {"lotwise2.ini", "lotwise.ini", "blockedauctions.txt", "lotwise.txt", "searchhealth.txt"})
     WriteFileBytes(virtualFolder + "\\" + file, "x");
   WriteFileBytes(otherProduct + "\\settings.ini", "x");
   const char* kVirtualKeys[] = {"Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\Rure Lotwise",
