@@ -355,7 +355,8 @@ TEST_F(Reliability, AnOldListThatCannotBeReadIsNotConvertedToAnEmptyList) {
   const struct {
     int id;
     const char* text;
-  } fields[] = {{1010, "Globe"}, {1011, "http://127.0.0.1:9/globe"}, {1012, "40"}, {1013, "0"}, {1014, "0"}, {1015, "9"}};
+  } fields[] = {{kEditorDescription, "Globe"}, {kEditorUrl, "http://127.0.0.1:9/globe"}, {kEditorPrice, "40"},
+                {kEditorDays, "0"}, {kEditorHours, "0"}, {kEditorMinutes, "9"}};
   for (const auto& field : fields) ui::SetText(editor, field.id, field.text);
   ui::PostClick(editor, IDOK);
   ASSERT_TRUE(ui::WaitForWindowGone(kEditorCaption));
