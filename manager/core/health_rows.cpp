@@ -17,9 +17,15 @@ std::string Shortened(const std::string& description) {
   return description.substr(0, kShownDescription - 3) + "...";
 }
 
+// The record keeps only that a search was warned, not for which state: the words follow the
+// current run. A warned search whose run has since changed kind, and is not (yet) in a warned
+// state of its own, still needs checking until it finds items again.
 std::string HealthWords(const SearchHealth& health) {
-  if (!health.warned) return "";
-  return health.outcome.kind == OutcomeKind::Failed ? "Keeps failing" : "Stopped finding items";
+  const bool longRun = health.passesInRow >= kHealthPassesBeforeWarning;
+  if (longRun && health.outcome.kind == OutcomeKind::Failed) return "Keeps failing";
+  if (longRun && health.outcome.kind == OutcomeKind::None && health.lastItemsFound != kHealthNeverFound)
+    return "Stopped finding items";
+  return health.warned ? "Needs checking" : "";
 }
 
 std::string LastPassWords(const SearchOutcome& outcome) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "common/search_list.h"
 #include "manager/core/health_rows.h"
@@ -228,4 +229,65 @@ TEST(HealthRows, WarnedSearchesFirstThenTheListInOrder) {
   EXPECT_EQ(FormatHealthNotice({rows[0], rows[2]}),
             "The search \"compass\" needs checking: click here or choose Search health\x85 in the window menu.");
   EXPECT_EQ(FormatHealthNotice({rows[2], rows[3]}), "");
+}
+
+// The file keeps only whether a search is warned, not for which state: the Health column
+// follows the current run, pass by pass, through the poller's own bookkeeping.
+TEST(HealthRows, TheHealthColumnFollowsTheCurrentRun) {
+  const SearchOutcome items = PageReadOutcome(2);
+  const SearchOutcome none = PageReadOutcome(0);
+  const SearchOutcome failed = FailedOutcome(FailureCause::Status, 500);
+  struct Pass {
+    SearchOutcome outcome;
+    const char* health;
+  };
+  struct Sequence {
+    const char* name;
+    std::vector<Pass> passes;
+  } sequences[] = {
+      {"stopped finding items, then failing",
+       {{items, ""},
+        {none, ""},
+        {none, ""},
+        {none, "Stopped finding items"},
+        {failed, "Needs checking"},
+        {failed, "Needs checking"},
+        {failed, "Keeps failing"},
+        {failed, "Keeps failing"},
+        {items, ""}}},
+      {"failing, then nothing found by a search that never found items",
+       {{failed, ""},
+        {failed, ""},
+        {failed, "Keeps failing"},
+        {none, "Needs checking"},
+        {none, "Needs checking"},
+        {none, "Needs checking"},
+        {none, "Needs checking"},
+        {items, ""}}},
+      {"failing, then nothing found by a search that found items before",
+       {{items, ""},
+        {failed, ""},
+        {failed, ""},
+        {failed, "Keeps failing"},
+        {none, "Needs checking"},
+        {none, "Needs checking"},
+        {none, "Stopped finding items"},
+        {failed, "Needs checking"}}},
+  };
+  const SearchKey key{"compass", "http://h/c"};
+  for (const Sequence& sequence : sequences) {
+    SCOPED_TRACE(sequence.name);
+    std::vector<SearchHealth> records;
+    int second = 0;
+    for (const Pass& pass : sequence.passes) {
+      const std::string time = "12/06/26 10:00:0" + std::to_string(second++);
+      records = UpdateSearchHealth(records, {{key, pass.outcome}}, time).records;
+      const std::vector<HealthRow> rows = FormatHealthRows({key}, records);
+      ASSERT_EQ(rows.size(), 1u);
+      const std::string& text = rows[0].text;
+      const std::size_t start = text.find('\t') + 1;
+      EXPECT_EQ(text.substr(start, text.find('\t', start) - start), pass.health)
+          << FormatHealthLine(records[0]);
+    }
+  }
 }
