@@ -1,7 +1,9 @@
 // Editor input checks: every stored line must read back as the search that was typed.
 #include "manager/core/search_input.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "common/text_scan.h"
 
@@ -10,6 +12,15 @@ namespace {
 constexpr std::size_t kLongestLine = kSearchLineSize - 2;  // 1022 bytes before the line end
 
 bool AllDigits(const std::string& text) { return text.find_first_not_of("0123456789") == std::string::npos; }
+
+// Digits only: at most 2147483647 after any leading zeros, the most a signed 32-bit integer
+// holds and so the most the list's readers take.
+bool FitsTheFormat(const std::string& digits) {
+  constexpr std::string_view kLargest = "2147483647";
+  std::string_view value(digits);
+  value.remove_prefix(std::min(value.find_first_not_of('0'), value.size()));
+  return value.size() < kLargest.size() || (value.size() == kLargest.size() && value <= kLargest);
+}
 
 // Digits with at most one point and at least one digit: 150, 12.50, .5
 bool IsPrice(const std::string& text) {
@@ -45,8 +56,16 @@ InputProblem CheckSearchInput(const EditorFields& f) {
   if (f.url.find_first_of(" \t\v\f") != std::string::npos) return InputProblem::BlankInUrl;
   for (const std::string* number : {&f.days, &f.hours, &f.minutes, &f.price})
     if (number->size() >= kSearchNumberTextSize) return InputProblem::NumberTooLong;
-  for (const std::string* number : {&f.days, &f.hours, &f.minutes})
-    if (!AllDigits(*number)) return InputProblem::NotAWholeNumber;
+  const struct {
+    const std::string* text;
+    InputProblem tooLarge;
+  } wholeNumbers[] = {{&f.days, InputProblem::DaysTooLarge},
+                      {&f.hours, InputProblem::HoursTooLarge},
+                      {&f.minutes, InputProblem::MinutesTooLarge}};
+  for (const auto& number : wholeNumbers)
+    if (!AllDigits(*number.text)) return InputProblem::NotAWholeNumber;
+  for (const auto& number : wholeNumbers)
+    if (!FitsTheFormat(*number.text)) return number.tooLarge;
   if (!IsPrice(f.price)) return InputProblem::NotAPrice;
   // Quotes, the description, five separators and the five other fields.
   const std::size_t length = 2 + f.description.size() + 5 + f.url.size() + f.days.size() + f.hours.size() +
@@ -75,6 +94,12 @@ const char* InputProblemMessage(InputProblem problem) {
       return "A number is longer than 31 characters. The search was not saved.";
     case InputProblem::NotAWholeNumber:
       return "Days, hours and minutes must be whole numbers. The search was not saved.";
+    case InputProblem::DaysTooLarge:
+      return "Days cannot be larger than 2147483647. The search was not saved.";
+    case InputProblem::HoursTooLarge:
+      return "Hours cannot be larger than 2147483647. The search was not saved.";
+    case InputProblem::MinutesTooLarge:
+      return "Minutes cannot be larger than 2147483647. The search was not saved.";
     case InputProblem::NotAPrice:
       return "The price must be a number such as 12 or 12.50. The search was not saved.";
     case InputProblem::LineTooLong:

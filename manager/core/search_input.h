@@ -23,6 +23,9 @@ enum class InputProblem {
   BlankInUrl,
   NumberTooLong,
   NotAWholeNumber,
+  DaysTooLarge,  // beyond a signed 32-bit integer, the most the list's readers take
+  HoursTooLarge,
+  MinutesTooLarge,
   NotAPrice,
   LineTooLong,
 };

@@ -115,8 +115,21 @@ TEST(SearchInput, WhatMayBeStored) {
       {"tab in url", {"d", "http://x/a\tb", "0", "0", "0", "1"}, InputProblem::BlankInUrl},
       {"32-digit days", {"d", "u", std::string(32, '1'), "0", "0", "1"}, InputProblem::NumberTooLong},
       {"32-character price", {"d", "u", "0", "0", "0", std::string(32, '1')}, InputProblem::NumberTooLong},
-      {"31-digit minutes", {"d", "u", "0", "0", std::string(31, '9'), "1"}, InputProblem::None},
+      {"31-digit minutes", {"d", "u", "0", "0", std::string(31, '9'), "1"}, InputProblem::MinutesTooLarge},
+      {"31 zeros", {"d", "u", "0", "0", std::string(31, '0'), "1"}, InputProblem::None},
+      // Each of the three must be read back as a signed 32-bit integer.
+      {"largest days", {"d", "u", "2147483647", "0", "0", "1"}, InputProblem::None},
+      {"largest hours", {"d", "u", "0", "2147483647", "0", "1"}, InputProblem::None},
+      {"largest minutes", {"d", "u", "0", "0", "2147483647", "1"}, InputProblem::None},
+      {"days one more", {"d", "u", "2147483648", "0", "0", "1"}, InputProblem::DaysTooLarge},
+      {"hours one more", {"d", "u", "0", "2147483648", "0", "1"}, InputProblem::HoursTooLarge},
+      {"minutes one more", {"d", "u", "0", "0", "2147483648", "1"}, InputProblem::MinutesTooLarge},
+      {"eleven digits", {"d", "u", "10000000000", "0", "0", "1"}, InputProblem::DaysTooLarge},
+      {"largest after zeros", {"d", "u", "0", "0002147483647", "0", "1"}, InputProblem::None},
+      {"one more after zeros", {"d", "u", "0", "0002147483648", "0", "1"}, InputProblem::HoursTooLarge},
+      {"the first too large is named", {"d", "u", "1", "3000000000", "4000000000", "1"}, InputProblem::HoursTooLarge},
       {"negative hours", {"d", "u", "0", "-1", "0", "1"}, InputProblem::NotAWholeNumber},
+      {"negative beyond the range", {"d", "u", "-2147483649", "0", "0", "1"}, InputProblem::NotAWholeNumber},
       {"letters in days", {"d", "u", "2x", "0", "0", "1"}, InputProblem::NotAWholeNumber},
       {"two points", {"d", "u", "0", "0", "0", "1.2.3"}, InputProblem::NotAPrice},
       {"only a point", {"d", "u", "0", "0", "0", "."}, InputProblem::NotAPrice},
@@ -146,6 +159,15 @@ TEST(SearchInput, WhatMayBeStored) {
       EXPECT_EQ(back.price, c.fields.price);
     }
   }
+}
+
+TEST(SearchInput, AFieldBeyondTheFormatIsNamed) {
+  EXPECT_STREQ(InputProblemMessage(InputProblem::DaysTooLarge),
+               "Days cannot be larger than 2147483647. The search was not saved.");
+  EXPECT_STREQ(InputProblemMessage(InputProblem::HoursTooLarge),
+               "Hours cannot be larger than 2147483647. The search was not saved.");
+  EXPECT_STREQ(InputProblemMessage(InputProblem::MinutesTooLarge),
+               "Minutes cannot be larger than 2147483647. The search was not saved.");
 }
 
 TEST(WatchedAddress, OnlyHttpInAnyCase) {

@@ -364,6 +364,47 @@ TEST_F(SearchListPage, AddressesThePollerCannotWatchAreRefusedAndTheEditorStaysO
   EXPECT_TRUE(session_.Close());
 }
 
+// The number fields are too narrow to type such numbers, but one can be pasted or come from a
+// line edited by hand; the list's readers take no more than a signed 32-bit integer.
+TEST_F(SearchListPage, NumbersBeyondTheFormatAreRefusedNamingTheirField) {
+  StartWith(kFiveSearches);
+  ui::Click(window_, kAddSearch);
+  HWND editor = session_.WaitForEditor();
+  ASSERT_NE(editor, nullptr);
+  ExpectSaveRefused(editor, {"Lens", "http://x", "2147483648", "0", "1", "5"},
+                    "Days cannot be larger than 2147483647. The search was not saved.");
+  ExpectSaveRefused(editor, {"Lens", "http://x", "0", "0002147483648", "1", "5"},
+                    "Hours cannot be larger than 2147483647. The search was not saved.");
+  ExpectSaveRefused(editor, {"Lens", "http://x", "0", "0", "99999999999", "5"},
+                    "Minutes cannot be larger than 2147483647. The search was not saved.");
+  ui::Click(editor, IDCANCEL);
+  ASSERT_TRUE(EditorClosed());
+  EXPECT_TRUE(session_.Close());
+}
+
+TEST_F(SearchListPage, AHandEditedNumberBeyondTheFormatIsRefusedBeforeTheQuestion) {
+  const std::string list = std::string(kFiveSearches) + "\"Globe\" http://search.rure.com/globe 0 2147483648 0 40\r\n";
+  StartWith(list);
+  HWND editor = OpenEditorOn(5);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(ui::Text(editor, kEditorHours), "2147483648");
+  ui::PostClick(editor, IDOK);
+  const ui::MessageBoxSeen box = ui::AnswerMessageBox("Error", IDOK);
+  EXPECT_EQ(box.text, "Hours cannot be larger than 2147483647. The search was not saved.") << box.Describe();
+  EXPECT_EQ(ui::FindTopWindow("Modify"), nullptr);
+  EXPECT_EQ(ui::Text(editor, kEditorHours), "2147483648");
+  EXPECT_EQ(session_.ListBytes(), list);
+
+  // The largest number is stored as typed.
+  ui::SetText(editor, kEditorHours, "2147483647");
+  ui::PostClick(editor, IDOK);
+  EXPECT_NE(ui::AnswerMessageBox("Modify", IDYES).window, nullptr) << ui::DescribeScreen();
+  ASSERT_TRUE(EditorClosed());
+  EXPECT_EQ(SplitLines(session_.ListBytes())[5], "\"Globe\" http://search.rure.com/globe 0 2147483647 0 40");
+  EXPECT_EQ(ListRows()[5], "Globe\t40.00\t0\t2147483647\t0");
+  EXPECT_TRUE(session_.Close());
+}
+
 TEST_F(SearchListPage, AnOldListIsConvertedOnFirstLoad) {
   WriteFileBytes(session_.FolderFile("lotwise.ini"),
                  "\"Old search\" http://search.rure.com/old 30 25.5\r\n"
