@@ -2,7 +2,8 @@
 #pragma once
 #include <windows.h>
 
-constexpr const char kPollerMutexName[] = "Lotwise";
+#include "common/poller_instance.h"
+
 constexpr const char kPassMutexName[] = "Lotwise Once";
 constexpr const char kAbortEventName[] = "Lotwise - Abort";
 constexpr const char kRunEventName[] = "Lotwise - Run";
