@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <regex>
 #include <set>
 #include <string>
@@ -101,27 +102,43 @@ std::set<std::string> FolderNames(const std::string& folder) {
   return names;
 }
 
-// What the local Users group may do to the settings key by its own access entries.
-ACCESS_MASK UsersAccessToSettingsKey() {
+// Success when neither the local Users group nor Everyone nor Authenticated Users may change a
+// key under HKEY_LOCAL_MACHINE by the access entries that apply to the key itself (inherit-only
+// entries apply only to its subkeys). A failure too when the access list cannot be read, and
+// when the key has none: a missing list lets everyone do everything.
+::testing::AssertionResult OthersCannotChangeKey(const char* key) {
+  constexpr ACCESS_MASK kChanges =
+      KEY_SET_VALUE | KEY_CREATE_SUB_KEY | WRITE_DAC | WRITE_OWNER | DELETE | GENERIC_WRITE | GENERIC_ALL;
   PACL acl = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  const std::string object = std::string("MACHINE\\") + kSettingsKeyPath;
-  if (GetNamedSecurityInfoA(object.c_str(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl,
-                            nullptr, &descriptor) != ERROR_SUCCESS)
-    return 0;
-  SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
-  PSID users = nullptr;
-  AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 0, 0, 0, 0, 0, 0,
-                           &users);
-  ACCESS_MASK granted = 0;
-  for (DWORD i = 0; acl && users && i < acl->AceCount; ++i) {
-    ACCESS_ALLOWED_ACE* ace = nullptr;
-    if (!GetAce(acl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
-    if (EqualSid(&ace->SidStart, users)) granted |= ace->Mask;
+  std::string object = std::string("MACHINE\\") + key;
+  const DWORD read = GetNamedSecurityInfoA(&object[0], SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                           &acl, nullptr, &descriptor);
+  if (read != ERROR_SUCCESS)
+    return ::testing::AssertionFailure() << "the access list of " << object << " was not read (error " << read << ")";
+  const std::unique_ptr<void, decltype(&LocalFree)> freed(descriptor, LocalFree);
+  if (!acl) return ::testing::AssertionFailure() << object << " has no access list: everyone may do everything";
+
+  BYTE sids[3][SECURITY_MAX_SID_SIZE];
+  const WELL_KNOWN_SID_TYPE others[3] = {WinBuiltinUsersSid, WinWorldSid, WinAuthenticatedUserSid};
+  for (int i = 0; i < 3; ++i) {
+    DWORD size = sizeof sids[i];
+    if (!CreateWellKnownSid(others[i], nullptr, sids[i], &size))
+      return ::testing::AssertionFailure() << "no identifier for the well-known account " << others[i];
   }
-  if (users) FreeSid(users);
-  LocalFree(descriptor);
-  return granted;
+  ACCESS_MASK granted = 0;
+  for (DWORD i = 0; i < acl->AceCount; ++i) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    if (!GetAce(acl, i, reinterpret_cast<void**>(&ace)))
+      return ::testing::AssertionFailure() << "access entry " << i << " of " << object << " was not read";
+    if (ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE || (ace->Header.AceFlags & INHERIT_ONLY_ACE)) continue;
+    for (BYTE* sid : sids)
+      if (EqualSid(&ace->SidStart, sid)) granted |= ace->Mask;
+  }
+  if (granted & kChanges)
+    return ::testing::AssertionFailure() << "other users may change " << object << ": access mask 0x" << std::hex
+                                         << granted;
+  return ::testing::AssertionSuccess();
 }
 
 // A continuous poller holds the mutex "Lotwise" for as long as it runs.
@@ -276,9 +293,7 @@ TEST_F(Installer, SilentInstallPlacesEverythingAndTheManagerRunsAPassThere) {
   // Nothing else is shipped (no permission helper), and nothing opened the key to other users.
   EXPECT_EQ(FolderNames(kInstallFolder), (std::set<std::string>{"lotwise.exe", "LotwiseMgr.exe", "icon1.ico",
                                                                  "cash-register.wav", "uninstall.exe", "guide"}));
-  EXPECT_EQ(UsersAccessToSettingsKey() & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY | WRITE_DAC | WRITE_OWNER | DELETE |
-                                         GENERIC_WRITE | GENERIC_ALL),
-            0u);
+  EXPECT_TRUE(OthersCannotChangeKey(kSettingsKeyPath));
   // Without /RUN nothing starts.
   EXPECT_FALSE(PollerRunning());
   // The poller's fixed sound path names the installed file.
