@@ -95,6 +95,8 @@ bool ManagerDialog::OnInit() {
     SendMessageA(tabs, TCM_INSERTITEMA, page, reinterpret_cast<LPARAM>(&tab));
   }
   ShowPage(kSearchListPage);
+  UpdateWatchingLine();
+  StartWatchingTimer();
   return true;
 }
 
@@ -122,12 +124,13 @@ void ManagerDialog::ShowPage(int page) {
   if (page == kResultsPage) LoadResults();
 }
 
-void ManagerDialog::LaunchPoller(const char* commandSwitch) {
+bool ManagerDialog::LaunchPoller(const char* commandSwitch) {
   const std::string poller = PollerBesideManager();
-  if (poller.empty()) return;
+  if (poller.empty()) return false;
   // The poller opens its files by bare name: its working directory is the shared folder.
   const char* folder = paths_.folder[0] ? paths_.folder : nullptr;
-  ShellExecuteA(nullptr, nullptr, poller.c_str(), commandSwitch, folder, SW_SHOW);
+  const HINSTANCE started = ShellExecuteA(nullptr, nullptr, poller.c_str(), commandSwitch, folder, SW_SHOW);
+  return reinterpret_cast<INT_PTR>(started) > 32;
 }
 
 bool ManagerDialog::OnCommand(int id, int code, HWND) {
@@ -158,6 +161,9 @@ bool ManagerDialog::OnCommand(int id, int code, HWND) {
       return true;
     case kHealthNotice:
       if (code == STN_CLICKED) ShowSearchHealth();
+      return true;
+    case kStartWatching:
+      if (code == BN_CLICKED) StartWatching();
       return true;
     default:
       return false;
@@ -191,6 +197,10 @@ bool ManagerDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
       return true;
     case WM_QUERYDRAGICON:
       result = reinterpret_cast<INT_PTR>(icon_);
+      return true;
+    case WM_TIMER:
+      if (!OnWatchingTimer(wParam)) return false;
+      result = 0;
       return true;
     default:
       return false;

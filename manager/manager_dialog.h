@@ -38,6 +38,9 @@ class ManagerDialog : public ModalDialog {
   void EditorClosed(SearchEditorDialog* editor);
   // Search health (manager_dialog_health.cpp): the notice under the search list, refreshed with it.
   void UpdateHealthNotice();
+  // The watching line (manager_dialog_watching.cpp): whether the continuous poller runs, and
+  // when its last pass began. Checked at opening and on a timer.
+  void UpdateWatchingLine();
 
  protected:
   bool OnInit() override;
@@ -48,7 +51,8 @@ class ManagerDialog : public ModalDialog {
  private:
   void ShowPage(int page);
   void AlignResultColumns();
-  void LaunchPoller(const char* commandSwitch);
+  // False when the shell could not start it.
+  bool LaunchPoller(const char* commandSwitch);
   bool PaintMinimised();
 
   // Search list page.
@@ -64,6 +68,12 @@ class ManagerDialog : public ModalDialog {
   void ShowSearchHealth();
   bool ColorHealthNotice(HDC dc, HWND control, INT_PTR& result) const;
 
+  // Watching line.
+  void StartWatchingTimer();
+  bool OnWatchingTimer(WPARAM timer);
+  void StartWatching();
+  void RereadLastPass();
+
   // Results page (manager_dialog_results.cpp).
   void LoadResults();
   void OpenResultItem();
@@ -77,4 +87,14 @@ class ManagerDialog : public ModalDialog {
   SearchEditorDialog* editor_ = nullptr;
   ManagerPaths paths_;
   std::string healthNotice_;
+  // The pass log as last read for the watching line: its path, write time and size, and the
+  // time of its last pass (kept while a new log has none yet).
+  std::string watchedLog_;
+  FILETIME watchedLogTime_{};
+  ULARGE_INTEGER watchedLogSize_{};
+  std::string lastPass_;
+  // When Start watching was clicked: the button stays disabled until the poller is seen, or a
+  // while has passed, so that a second click does not start a second poller.
+  bool startingPoller_ = false;
+  DWORD startingSince_ = 0;
 };

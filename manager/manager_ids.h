@@ -46,6 +46,10 @@
 #define kLastSearchedLabel 1045
 // The notice about warned searches, on the Search List page.
 #define kHealthNotice 1050
+// Right of the banner, on every page: whether the poller is watching, and the button that
+// starts it when it is not.
+#define kWatchingLine 1051
+#define kStartWatching 1052
 
 // Search editor (template 130).
 #define kEditorDescription 1010
