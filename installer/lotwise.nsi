@@ -90,7 +90,8 @@ ShowInstDetails show
 
 ; What the programs make again when they need it: the pass log, the working page, the update
 ; page, the search health and its temporary copy, the search list's temporary copy, the item
-; shortcuts that View Now left behind, and the blocked list's copy beside a whole list.
+; shortcuts through which the results page opened items, and the blocked list's copy beside a
+; whole list.
 !macro LotwiseDerivedFiles ACTION FOLDER
   !insertmacro ${ACTION} "${FOLDER}" "lotwise.txt"
   !insertmacro ${ACTION} "${FOLDER}" "temphtml.*"
