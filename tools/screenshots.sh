@@ -9,8 +9,16 @@ build=${LOTWISE_BUILD:-$root/build}
 lotwise_prepare "$root"
 "$root/tools/build.sh" >/dev/null
 win=$build/$LOTWISE_WIN_TREE
-"$root/tools/with-wine.sh" ctest --test-dir "$win" -R "manager_window_test|poller_pass_test|settings_dialog_test" \
-  --output-on-failure >/dev/null
+# Every dialog of the programs asks for "MS Sans Serif". Wine registers that font under a bare
+# file name that its fresh prefix does not hold, so the dialogs fall back to a wider face whose
+# labels wrap and are cut off; Wine's own copy of the font gives them their widths on Windows.
+font=/usr/share/wine/fonts/sserife.fon
+[ -e "$font" ] || lotwise_fail "$font is missing: run tools/install-deps.sh as root (it installs fonts-wine)."
+"$root/tools/with-wine.sh" bash -c '
+  wine reg add "HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts" /v "MS Sans Serif" /t REG_SZ \
+    /d "Z:${1//\//\\}" /f >/dev/null 2>&1 &&
+  ctest --test-dir "$2" -R "manager_window_test|poller_pass_test|settings_dialog_test" --output-on-failure >/dev/null
+' screenshots "$font" "$win"
 mkdir -p "$root/docs/images"
 for shot in "$win"/testrun/{manager_window_test,poller_pass_test,settings_dialog_test}/screens/*.bmp; do
   name=$(basename "$shot" .bmp)

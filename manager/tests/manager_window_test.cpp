@@ -8,6 +8,7 @@
 #include "common/settings_store.h"
 #include "manager/manager_ids.h"
 #include "manager/tests/manager_session.h"
+#include "manager/tests/window_menu_trim.h"
 #include "tests/fixture_site/fixture_site_client.h"
 #include "tests/support/screen_capture.h"
 #include "tests/uidriver/ui_driver.h"
@@ -40,6 +41,16 @@ std::vector<std::string> WaitForLaunches(const ManagerSession& session, size_t l
   });
   return seen;
 }
+
+// A result page's address on the auction site, for the search editor's picture.
+const char kPictureAddress[] = "http://search.rure.com/search/search.dll?query=pocket+watch";
+
+// The demo's searches as the guide's pictures show them, with addresses of the auction site.
+const char kDemoSearches[] =
+    "\"Pocket watches\"\thttp://search.rure.com/search/search.dll?query=pocket+watch\t0\t3\t0\t25\r\n"
+    "\"Film cameras\"\thttp://search.rure.com/search/search.dll?query=film+camera\t0\t3\t0\t25\r\n"
+    "\"Fountain pens\" http://search.rure.com/search/search.dll?query=fountain+pen 0 3 0 25.00\r\n"
+    "\"Typewriters\" http://search.rure.com/search/search.dll?query=typewriter 0 0 30 10\r\n";
 
 // Which controls each page shows; the others are hidden, Done and the tabs always shown.
 const std::vector<int> kPageControls[3] = {
@@ -261,6 +272,29 @@ TEST(ManagerWindow, ASecondStartBringsTheFirstWindowBackAndEnds) {
   EXPECT_TRUE(session.Close());
 }
 
+namespace {
+
+// Hooks the trimming library into the window's thread and has it take Wine's "About Wine" item
+// out of the window's menu (another process cannot change that menu from outside).
+bool TrimWineItemFromWindowMenu(HWND window) {
+  HMODULE library = LoadLibraryA(ProgramPath(kWindowMenuTrimLibrary).c_str());
+  if (!library) return false;
+  const auto hookExport =
+      reinterpret_cast<HOOKPROC (*)()>(reinterpret_cast<void*>(GetProcAddress(library, kWindowMenuTrimHookExport)));
+  HHOOK hook = hookExport ? SetWindowsHookExA(WH_CALLWNDPROC, hookExport(), library,
+                                              GetWindowThreadProcessId(window, nullptr))
+                          : nullptr;
+  DWORD_PTR ignored = 0;
+  if (hook) {
+    SendMessageTimeoutA(window, RegisterWindowMessageA(kTrimWindowMenuMessage), 0, 0, SMTO_NORMAL, 10000, &ignored);
+    UnhookWindowsHookEx(hook);
+  }
+  FreeLibrary(library);
+  return GetPropA(window, kWindowMenuTrimmedProperty) != nullptr;
+}
+
+}  // namespace
+
 TEST(ManagerWindow, ScreenshotsOfTheThreePagesAfterAPassOverTheDemoSearches) {
   // The guide follows one story: the demo's searches on the sample pages, the pass that Search
   // Now makes over them, and (in the poller's tests) the alert for the first pocket watch.
@@ -300,6 +334,10 @@ TEST(ManagerWindow, ScreenshotsOfTheThreePagesAfterAPassOverTheDemoSearches) {
   ui::DoubleClickRow(session.Window(), kSearchList, 0);
   HWND editor = session.WaitForEditor();
   ASSERT_NE(editor, nullptr) << ui::DescribeScreen();
+  EXPECT_EQ(ui::Text(editor, kEditorDescription), "Pocket watches");
+  // The picture shows an address of the auction site, as a user would paste it; the editor is
+  // cancelled, so the list keeps the local site's address.
+  ui::SetText(editor, kEditorUrl, kPictureAddress);
   Sleep(500);
   EXPECT_TRUE(SaveScreenshot("screens\\search_editor.bmp"));
   ui::Click(editor, IDCANCEL);
@@ -307,18 +345,17 @@ TEST(ManagerWindow, ScreenshotsOfTheThreePagesAfterAPassOverTheDemoSearches) {
 }
 
 TEST(ManagerWindow, WarnedSearchesAreNoticedAtOpeningAndListedFirstInSearchHealth) {
+  // Days after the demo's pass: the film cameras have stopped finding items, and the pens' site
+  // has moved to https, which the poller's redirect cannot follow.
   ManagerSession session("health");
-  session.WriteList(
-      "\"Nikon F3 body\"\thttp://search.rure.com/x?a=1\t1\t2\t30\t12\r\n"
-      "\"brass compass\" http://search.rure.com/compass 0 1 30 25\r\n"
-      "\"pocket watch\" http://search.rure.com/watch 0 3 0 40\r\n"
-      "\"film camera\" http://search.rure.com/film 0 3 0 25\r\n");
+  session.WriteList(kDemoSearches);
   session.WriteLog(kOnePass);
-  // The pocket watch was added after the last pass.
+  const std::string site = "http://search.rure.com/search/search.dll?query=";
   WriteFileBytes(session.FolderFile("searchhealth.txt"),
-                 "Nikon F3 body\thttp://search.rure.com/x?a=1\titems 12\t5\t12/06/26 14:05:09\t0\r\n"
-                 "brass compass\thttp://search.rure.com/compass\tnone\t3\t12/05/26 08:30:00\t1\r\n"
-                 "film camera\thttp://search.rure.com/film\tfailed status 404\t6\tnever\t1\r\n");
+                 "Pocket watches\t" + site + "pocket+watch\titems 8\t40\t12/08/26 16:30:00\t0\r\n" +
+                     "Film cameras\t" + site + "film+camera\tnone\t3\t12/08/26 15:00:00\t1\r\n" +
+                     "Fountain pens\t" + site + "fountain+pen\tfailed redirect\t5\t12/08/26 14:00:00\t1\r\n" +
+                     "Typewriters\t" + site + "typewriter\tnone\t40\tnever\t0\r\n");
   ASSERT_TRUE(session.Start()) << ui::DescribeScreen();
   HWND window = session.Window();
 
@@ -334,12 +371,15 @@ TEST(ManagerWindow, WarnedSearchesAreNoticedAtOpeningAndListedFirstInSearchHealt
   session.ShowTab(0);
   EXPECT_TRUE(ui::IsVisible(window, kHealthNotice));
 
-  // The window menu, open with its item next to About (its text is another process's menu:
-  // seen in the picture), and the item's command opens the dialog.
+  // The window menu, open with its item next to About chosen (its text is another process's
+  // menu: seen in the picture), and the item's command opens the dialog. Wine's own item, which
+  // Windows does not have, is taken out of the menu first.
+  EXPECT_TRUE(TrimWineItemFromWindowMenu(window));
   PostMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, ' ');
   HWND menu = nullptr;
   EXPECT_TRUE(WaitUntil([&] { return (menu = FindWindowA("#32768", nullptr)) != nullptr && IsWindowVisible(menu); }))
       << ui::DescribeScreen();
+  PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);  // from the first item round to the last
   Sleep(300);
   EXPECT_TRUE(SaveScreenshot("screens\\health_window_menu.bmp"));
   PostMessageA(window, WM_CANCELMODE, 0, 0);
@@ -349,10 +389,10 @@ TEST(ManagerWindow, WarnedSearchesAreNoticedAtOpeningAndListedFirstInSearchHealt
   ASSERT_NE(dialog, nullptr) << ui::DescribeScreen();
   EXPECT_EQ(ui::ListRows(dialog, kHealthList),
             (std::vector<std::string>{
-                "brass compass\tStopped finding items\tNo items\t3\t12/05/26 08:30:00",
-                "film camera\tKeeps failing\tFailed: status 404\t6\tNever",
-                "Nikon F3 body\t\t12 items\t5\t12/06/26 14:05:09",
-                "pocket watch\tNot searched yet",
+                "Film cameras\tStopped finding items\tNo items\t3\t12/08/26 15:00:00",
+                "Fountain pens\tKeeps failing\tFailed: redirect\t5\t12/08/26 14:00:00",
+                "Pocket watches\t\t8 items\t40\t12/08/26 16:30:00",
+                "Typewriters\t\tNo items\t40\tNever",
             }));
   Sleep(500);
   EXPECT_TRUE(SaveScreenshot("screens\\search_health.bmp"));
@@ -360,14 +400,27 @@ TEST(ManagerWindow, WarnedSearchesAreNoticedAtOpeningAndListedFirstInSearchHealt
   ui::Click(dialog, IDOK);
   EXPECT_TRUE(ui::WaitForWindowGone("Search Health"));
 
-  // A click on the notice opens it too. Once the searches are well, the notice is gone.
+  // A click on the notice opens it too. Once the searches are well, the notice is gone; the
+  // searches without a record are not searched yet.
   ui::PostClick(window, kHealthNotice);
   dialog = ui::WaitForWindow("Search Health");
   ASSERT_NE(dialog, nullptr) << ui::DescribeScreen();
   WriteFileBytes(session.FolderFile("searchhealth.txt"),
-                 "brass compass\thttp://search.rure.com/compass\titems 1\t1\t12/07/26 08:30:00\t0\r\n");
+                 "Film cameras\t" + site + "film+camera\titems 1\t1\t12/09/26 08:30:00\t0\r\n");
   ui::Click(dialog, IDOK);
   EXPECT_TRUE(ui::WaitForWindowGone("Search Health"));
   EXPECT_TRUE(WaitUntil([&] { return !ui::IsVisible(window, kHealthNotice); }));
+  PostMessageA(window, WM_SYSCOMMAND, kSearchHealthCommand, 0);
+  dialog = ui::WaitForWindow("Search Health");
+  ASSERT_NE(dialog, nullptr) << ui::DescribeScreen();
+  EXPECT_EQ(ui::ListRows(dialog, kHealthList),
+            (std::vector<std::string>{
+                "Pocket watches\tNot searched yet",
+                "Film cameras\t\t1 item\t1\t12/09/26 08:30:00",
+                "Fountain pens\tNot searched yet",
+                "Typewriters\tNot searched yet",
+            }));
+  ui::Click(dialog, IDOK);
+  EXPECT_TRUE(ui::WaitForWindowGone("Search Health"));
   EXPECT_TRUE(session.Close());
 }
