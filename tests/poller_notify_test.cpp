@@ -22,6 +22,9 @@ using namespace testing_support;
 
 namespace {
 
+// This user's own settings, beside the machine's settings key.
+constexpr char kUserKey[] = "Software\\Rure Lotwise";
+
 // A change of nothing, made from this process as any program may: it succeeds exactly while
 // the shell holds the poller's icon.
 bool IconExists(HWND window) {
@@ -67,10 +70,12 @@ class PollerNotify : public ::testing::Test {
     SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "RunInterval", "30");
     SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "Folder", folder_.Path());
     WriteList("");
+    DeleteKeyTree(HKEY_CURRENT_USER, kUserKey);
   }
   void TearDown() override {
     RunProgram(poller_, "-k", folder_.Path());
     poller_process_.Wait(15000);
+    DeleteKeyTree(HKEY_CURRENT_USER, kUserKey);
   }
 
   void WriteList(const std::string& text) { WriteFileBytes(folder_.File("lotwise2.ini"), text); }
@@ -89,6 +94,34 @@ class PollerNotify : public ::testing::Test {
     return window;
   }
 };
+
+// What the shell sends for the icon (version 4): the event in the low word of lParam, the
+// icon's id in its high word, the point in wParam. Posted: a menu's own loop would keep a sent
+// message, and the test, waiting.
+void PostIconEvent(HWND window, UINT event, int x = 0, int y = 0) {
+  PostMessageA(window, kNotifyCallbackMessage, MAKEWPARAM(x, y), MAKELPARAM(event, kNotifyIconId));
+}
+
+// A visible pop-up menu of the given process.
+HWND FindMenuOf(DWORD processId) {
+  HWND menu = nullptr;
+  while ((menu = FindWindowExA(nullptr, menu, "#32768", nullptr)) != nullptr) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(menu, &owner);
+    if (owner == processId && IsWindowVisible(menu)) return menu;
+  }
+  return nullptr;
+}
+
+constexpr char kManagerTitle[] = "Lotwise Manager V2.3";
+
+// The manager window that the poller opened: found, then closed with Done.
+bool ManagerOpenedAndClosed() {
+  const HWND manager = ui::WaitForWindow(kManagerTitle, 20000);
+  if (!manager) return false;
+  ui::Click(manager, IDOK);
+  return ui::WaitForWindowGone(kManagerTitle, 10000);
+}
 
 // The clock minutes of a "HH:MM" (with an optional "MM/DD " before it).
 int Minutes(const std::string& clock) {
@@ -190,4 +223,114 @@ TEST_F(PollerNotify, TaskbarCreatedAddsTheIconAgain) {
   ASSERT_FALSE(IconExists(window));
   SendMessageA(window, RegisterWindowMessageA(kTaskbarCreatedMessageName), 0, 0);
   EXPECT_TRUE(IconExists(window));
+}
+
+TEST_F(PollerNotify, ARightClickOpensTheMenuAtItsPointAndItsFirstItemOpensTheManager) {
+  const HWND window = StartPollerAfterItsFirstPass();
+  ASSERT_NE(window, nullptr);
+  PostIconEvent(window, WM_CONTEXTMENU, 300, 400);
+  HWND menu = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (menu = FindMenuOf(poller_process_.Id())) != nullptr; })) << ui::DescribeScreen();
+  RECT rect{};
+  GetWindowRect(menu, &rect);
+  EXPECT_EQ(rect.left, 300);
+  EXPECT_EQ(rect.top, 400);
+  // The keyboard, as a user would: down to the first item, and Enter.
+  PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_TRUE(ManagerOpenedAndClosed()) << ui::DescribeScreen();
+  EXPECT_EQ(FindMenuOf(poller_process_.Id()), nullptr);
+  EXPECT_TRUE(poller_process_.IsRunning());
+}
+
+TEST_F(PollerNotify, SelectingTheIconOrItsBalloonWithNoAlertWaitingOpensTheManager) {
+  const HWND window = StartPollerAfterItsFirstPass();
+  ASSERT_NE(window, nullptr);
+  for (UINT event : {static_cast<UINT>(NIN_SELECT), static_cast<UINT>(NIN_KEYSELECT),
+                     static_cast<UINT>(NIN_BALLOONUSERCLICK)}) {
+    SCOPED_TRACE(event);
+    ASSERT_EQ(ui::FindTopWindow(kManagerTitle), nullptr);
+    PostIconEvent(window, event);
+    EXPECT_TRUE(ManagerOpenedAndClosed()) << ui::DescribeScreen();
+  }
+}
+
+TEST_F(PollerNotify, OpenLotwiseManagerOpensTheManagerBesideThePoller) {
+  const HWND window = StartPollerAfterItsFirstPass();
+  ASSERT_NE(window, nullptr);
+  SendMessageA(window, WM_COMMAND, kNotifyOpenManager, 0);
+  EXPECT_TRUE(ManagerOpenedAndClosed()) << ui::DescribeScreen();
+}
+
+TEST_F(PollerNotify, SearchNowMakesAOnePassRunInThePollersFolder) {
+  const HWND window = StartPollerAfterItsFirstPass();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(DeleteFileA(folder_.File("lotwise.txt").c_str()));
+  SendMessageA(window, WM_COMMAND, kNotifySearchNow, 0);
+  // With 30 minutes until its own next pass, a new log comes from the one-pass run.
+  EXPECT_TRUE(WaitUntil([&] { return PassClosed(folder_); }, 30000)) << ui::DescribeScreen();
+  EXPECT_TRUE(poller_process_.IsRunning());
+}
+
+TEST_F(PollerNotify, StopWatchingEndsThePollerAsAStopDoesWhileItWaits) {
+  const HWND window = StartPollerAfterItsFirstPass();
+  ASSERT_NE(window, nullptr);
+  UniqueHandle run(OpenEventA(SYNCHRONIZE, FALSE, "Lotwise - Run"));
+  ASSERT_TRUE(run);
+  EXPECT_EQ(WaitForSingleObject(run.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  SendMessageA(window, WM_COMMAND, kNotifyStopWatching, 0);
+  DWORD code = 1;
+  ASSERT_TRUE(poller_process_.Wait(10000, &code)) << "the wait of 30 minutes was not cut short";
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(WaitForSingleObject(run.Get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_EQ(FindNotifyWindow(), nullptr);
+}
+
+TEST_F(PollerNotify, StopWatchingEndsThePollerWhileItWaitsForItsTurn) {
+  // Another pass holds the turn for as long as the test likes.
+  UniqueHandle turn(CreateMutexA(nullptr, TRUE, "Lotwise Pass"));
+  ASSERT_TRUE(turn);
+  const HWND window = StartPoller();
+  ASSERT_NE(window, nullptr);
+  Sleep(500);
+  EXPECT_FALSE(FileExists(folder_.File("lotwise.txt")));
+  SendMessageA(window, WM_COMMAND, kNotifyStopWatching, 0);
+  DWORD code = 1;
+  EXPECT_TRUE(poller_process_.Wait(10000, &code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_FALSE(FileExists(folder_.File("lotwise.txt")));
+  ReleaseMutex(turn.Get());
+}
+
+TEST_F(PollerNotify, StopWatchingDuringAPassEndsItAfterTheSearch) {
+  fixture_site::Site site;
+  ASSERT_TRUE(site.Ready()) << site.ServerLog();
+  ASSERT_TRUE(site.Put("/notify/compass.html", kCompassPage));
+  WriteList("\"slow\" " + site.Address("/_/slow?file=notify/compass.html&pieces=6&pause=500") + " 0 0 1 1\n\"second\" " +
+            site.Address("/notify/compass.html") + " 0 0 1 1\n");
+  const HWND window = StartPoller();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return LogText(folder_).find("DESCRIPTION:slow") != std::string::npos; }));
+  SendMessageA(window, WM_COMMAND, kNotifyStopWatching, 0);
+  DWORD code = 1;
+  ASSERT_TRUE(poller_process_.Wait(15000, &code));
+  EXPECT_EQ(code, 0u);
+  const std::string log = LogText(folder_);
+  EXPECT_NE(log.find("Closed temphtml.html"), std::string::npos) << log;
+  EXPECT_EQ(log.find("DESCRIPTION:second"), std::string::npos) << log;
+  EXPECT_EQ(log.find("Closed lotwise2.ini"), std::string::npos) << log;
+}
+
+TEST_F(PollerNotify, StartAtLogonIsTurnedOffAndOnForThisUser) {
+  const HWND window = StartPollerAfterItsFirstPass();
+  ASSERT_NE(window, nullptr);
+  SendMessageA(window, WM_COMMAND, kNotifyStartAtLogon, 0);
+  RegistryValue value = QueryValue(HKEY_CURRENT_USER, kUserKey, "StartAtLogon");
+  EXPECT_TRUE(value.exists);
+  EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(value.data, std::string("0", 2));
+  SendMessageA(window, WM_COMMAND, kNotifyStartAtLogon, 0);
+  EXPECT_EQ(QueryValue(HKEY_CURRENT_USER, kUserKey, "StartAtLogon").data, std::string("1", 2));
+  // The machine's settings key is not where it goes.
+  EXPECT_FALSE(QueryValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "StartAtLogon").exists);
 }

@@ -73,6 +73,7 @@ bool IsPassRunning() { return ClaimMutex(kPassMutexName); }
 PollerEvents CreatePollerEvents() {
   g_events.abort = CreateManualEvent(kAbortEventName);
   g_events.run = CreateManualEvent(kRunEventName);
+  g_events.stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   return g_events;
 }
 
@@ -80,16 +81,25 @@ const PollerEvents& CurrentPollerEvents() { return g_events; }
 
 void SignalStopped() { SetEvent(g_events.run); }
 
+bool StopRequested(HANDLE abortEvent, DWORD timeoutMs) {
+  const HANDLE handles[] = {abortEvent, g_events.stop};
+  const DWORD count = g_events.stop ? 2 : 1;
+  return WaitForMultipleObjects(count, handles, FALSE, timeoutMs) != WAIT_TIMEOUT;
+}
+
 bool EnterPass(HANDLE abortEvent) {
   if (!g_passGuard) g_passGuard = CreateMutexA(nullptr, FALSE, kPassGuardName);  // kept for the process
   // Without the guard (it could not be made, the wait failed) the pass still runs, as it did
   // before passes took turns.
   if (!g_passGuard) return true;
-  // The abort event comes first: when both are set, the stop wins.
-  const HANDLE handles[] = {abortEvent, g_passGuard};
-  const DWORD result = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
-  if (result == WAIT_OBJECT_0) return false;
-  g_passGuardHeld = result == WAIT_OBJECT_0 + 1 || result == WAIT_ABANDONED_0 + 1;
+  // The stops come first: when a stop and the turn are both there, the stop wins.
+  HANDLE handles[3] = {abortEvent};
+  DWORD stops = 1;
+  if (g_events.stop) handles[stops++] = g_events.stop;
+  handles[stops] = g_passGuard;
+  const DWORD result = WaitForMultipleObjects(stops + 1, handles, FALSE, INFINITE);
+  if (result < WAIT_OBJECT_0 + stops) return false;
+  g_passGuardHeld = result == WAIT_OBJECT_0 + stops || result == WAIT_ABANDONED_0 + stops;
   return true;
 }
 

@@ -19,9 +19,16 @@ bool IsPassRunning();
 struct PollerEvents {
   HANDLE abort = nullptr;
   HANDLE run = nullptr;
+  // This process's own stop, unnamed: the notification icon's "Stop watching" ends this poller
+  // alone, the way the abort event ends every poller.
+  HANDLE stop = nullptr;
 };
 PollerEvents CreatePollerEvents();
 const PollerEvents& CurrentPollerEvents();
+
+// True when the abort event or this process's own stop is set within timeoutMs (a wait that
+// fails counts as set). Every wait of the polling thread watches both.
+bool StopRequested(HANDLE abortEvent, DWORD timeoutMs);
 
 // Sets the run event as the poller stops after an abort. The abort event stays set, so every
 // other poller sees it too.
@@ -34,8 +41,8 @@ void StopPollers();
 // A continuous poller and a one-pass run may run side by side in the same folder, and a pass
 // writes the working page, the pass log and the blocked auctions file under fixed names that
 // the manager reads too. Passes therefore take turns: each holds the "Lotwise Pass" mutex from
-// reading the search list to closing its log. The wait for it also ends on the abort event,
-// so a stop request is seen at once. A pass whose holder died gets the mutex as abandoned:
+// reading the search list to closing its log. The wait for it also ends on the abort event
+// and on the process's own stop, so a stop request is seen at once. A pass whose holder died gets the mutex as abandoned:
 // the next pass writes every file anew, and the blocked list mends itself.
 //
 // True when the guard is held; false when the abort event was set (or the wait failed).

@@ -1,7 +1,9 @@
 // The notification-area icon: its window and thread, and the state the polling loop posts to it.
 #include "poller/engine/notify_icon.h"
 
+#include <objbase.h>
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <atomic>
 #include <cstring>
@@ -13,6 +15,7 @@
 #include "poller/engine/core/notify_texts.h"
 #include "poller/engine/core/pass_wait.h"
 #include "poller/engine/notify_ids.h"
+#include "poller/engine/start_at_logon.h"
 
 namespace {
 
@@ -35,6 +38,33 @@ void CopyText(char (&target)[size], const std::string& text) {
   std::memcpy(target, fitted.c_str(), fitted.size() + 1);
 }
 
+// The folder of this program, with its trailing backslash; the manager lies beside it.
+std::string ProgramFolder(std::string* programPath = nullptr) {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  if (length == 0 || length >= sizeof path) return {};
+  const std::string program(path, length);
+  if (programPath) *programPath = program;
+  return program.substr(0, program.rfind('\\') + 1);
+}
+
+void OpenManager() {
+  const std::string folder = ProgramFolder();
+  if (folder.empty()) return;
+  ShellExecuteA(nullptr, nullptr, (folder + "LotwiseMgr.exe").c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL);
+}
+
+// A one-pass run beside this poller, in its folder (the working folder, where the bare file
+// names meet), as the manager's Search Now starts one.
+void StartOnePass() {
+  std::string program;
+  if (ProgramFolder(&program).empty()) return;
+  char folder[MAX_PATH];
+  const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
+  ShellExecuteA(nullptr, nullptr, program.c_str(), "-r", length > 0 && length < sizeof folder ? folder : nullptr,
+                SW_SHOW);
+}
+
 NOTIFYICONDATAA IconData(HWND window) {
   NOTIFYICONDATAA data{};
   data.cbSize = sizeof data;
@@ -49,8 +79,8 @@ NOTIFYICONDATAA IconData(HWND window) {
 // after Start, apart from the window handle.
 class NotifyWindow {
  public:
-  NotifyWindow()
-      : ready_(CreateEventA(nullptr, TRUE, FALSE, nullptr)), tip_(FormatWatchTip(WatchState())) {}
+  explicit NotifyWindow(HANDLE stopEvent)
+      : stop_(stopEvent), ready_(CreateEventA(nullptr, TRUE, FALSE, nullptr)), tip_(FormatWatchTip(WatchState())) {}
   ~NotifyWindow() {
     if (icon_) DestroyIcon(icon_);
   }
@@ -66,7 +96,12 @@ class NotifyWindow {
   bool AddIcon();
   void DeleteIcon();
   void Apply(const NotifyUpdate& update);
+  void OnIconEvent(UINT event, int x, int y);
+  void OnCommand(int id);
+  void ShowMenu(int x, int y);
+  void BringAlertOrOpenManager();
 
+  HANDLE stop_;
   UniqueHandle ready_;
   std::atomic<HWND> handle_{nullptr};  // the window once made, for the polling thread
   HWND window_ = nullptr;
@@ -77,12 +112,15 @@ class NotifyWindow {
 
 DWORD WINAPI NotifyWindow::ThreadMain(void* parameter) {
   NotifyWindow* self = static_cast<NotifyWindow*>(parameter);
+  // The shell's calls (ShellExecute above all) want COM on the thread that makes them.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   try {
     self->Run();
   } catch (const std::exception&) {
     // Out of memory: the poller watches on without its icon.
   }
   SetEvent(self->Ready());
+  if (SUCCEEDED(com)) CoUninitialize();
   return 0;
 }
 
@@ -142,7 +180,15 @@ LRESULT NotifyWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (update) Apply(*update);
       return 0;
     }
+    case kNotifyCallbackMessage:
+      // Version 4: the event in the low word of lParam, the point (in screen pixels) in wParam.
+      OnIconEvent(LOWORD(lParam), GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam));
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam));
+      return 0;
     case kCloseMessage:
+      EndMenu();  // a menu left open would hold the thread
       DeleteIcon();
       DestroyWindow(window_);
       return 0;
@@ -191,6 +237,69 @@ void NotifyWindow::Apply(const NotifyUpdate& update) {
   Shell_NotifyIconA(NIM_MODIFY, &data);
 }
 
+void NotifyWindow::OnIconEvent(UINT event, int x, int y) {
+  switch (event) {
+    case WM_CONTEXTMENU:  // a right click, Shift+F10 or the menu key
+      ShowMenu(x, y);
+      break;
+    case NIN_SELECT:
+    case NIN_KEYSELECT:
+    case NIN_BALLOONUSERCLICK:
+      BringAlertOrOpenManager();
+      break;
+    default:
+      break;
+  }
+}
+
+void NotifyWindow::OnCommand(int id) {
+  switch (id) {
+    case kNotifyOpenManager:
+      OpenManager();
+      break;
+    case kNotifySearchNow:
+      StartOnePass();
+      break;
+    case kNotifyStartAtLogon:
+      SetStartAtLogon(!IsStartAtLogonOn());
+      break;
+    case kNotifyStopWatching:
+      // The polling thread watches this event in every wait; it ends as after an abort.
+      if (stop_) SetEvent(stop_);
+      break;
+    default:
+      break;
+  }
+}
+
+void NotifyWindow::ShowMenu(int x, int y) {
+  const HMENU menu = CreateNotifyMenu(IsStartAtLogonOn());
+  if (!menu) return;
+  // Without the foreground the menu would not close when the user clicks elsewhere; the empty
+  // message after it lets the menu's end be seen at once.
+  SetForegroundWindow(window_);
+  const UINT align = GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
+  TrackPopupMenuEx(menu, align | TPM_RIGHTBUTTON, x, y, window_, nullptr);
+  PostMessageA(window_, WM_NULL, 0, 0);
+  DestroyMenu(menu);
+}
+
+void NotifyWindow::BringAlertOrOpenManager() { OpenManager(); }
+
+HMENU CreateNotifyMenu(bool startAtLogon) {
+  const HMENU menu = CreatePopupMenu();
+  if (!menu) return nullptr;
+  AppendMenuA(menu, MF_STRING, kNotifyOpenManager, "&Open Lotwise Manager");
+  AppendMenuA(menu, MF_STRING, kNotifySearchNow, "&Search now");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING | (startAtLogon ? MF_CHECKED : MF_UNCHECKED), kNotifyStartAtLogon, "Start at &logon");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, kNotifyStopWatching, "S&top watching");
+  // What selecting the icon does when no alert waits.
+  SetMenuDefaultItem(menu, kNotifyOpenManager, FALSE);
+  return menu;
+}
+
 namespace {
 
 PollerNotifyIcon* g_icon = nullptr;  // the started icon, which the Notify calls reach
@@ -222,9 +331,9 @@ std::unique_ptr<NotifyUpdate> TipUpdate() {
 PollerNotifyIcon::PollerNotifyIcon() = default;
 PollerNotifyIcon::~PollerNotifyIcon() { Stop(); }
 
-bool PollerNotifyIcon::Start() {
+bool PollerNotifyIcon::Start(HANDLE stopEvent) {
   if (thread_) return window_ != nullptr;
-  notifyWindow_ = std::make_unique<NotifyWindow>();
+  notifyWindow_ = std::make_unique<NotifyWindow>(stopEvent);
   if (!notifyWindow_->Ready()) return false;
   DWORD threadId = 0;
   thread_.Reset(CreateThread(nullptr, 0, &NotifyWindow::ThreadMain, notifyWindow_.get(), 0, &threadId));

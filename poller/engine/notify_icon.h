@@ -24,8 +24,9 @@ class PollerNotifyIcon {
   PollerNotifyIcon& operator=(const PollerNotifyIcon&) = delete;
 
   // Makes the window and adds the icon, and from now on the Notify calls below reach it.
-  // False when the window could not be made: the poller then watches without an icon.
-  bool Start();
+  // "Stop watching" sets stopEvent. False when the window could not be made: the poller then
+  // watches without an icon.
+  bool Start(HANDLE stopEvent);
   // Deletes the icon and ends the window's thread. Every ending of the poller passes here.
   void Stop();
   HWND Window() const { return window_; }
@@ -47,3 +48,7 @@ void NotifyBargainNotShown(const AuctionItem& item);
 // After a completed pass; the next one begins runIntervalMinutes after now.
 void NotifyPassEnded(int runIntervalMinutes, long searchesToCheck);
 
+
+// The icon's menu, made afresh each time it opens, with "Start at logon" ticked as given.
+// The caller destroys it.
+HMENU CreateNotifyMenu(bool startAtLogon);

@@ -48,7 +48,7 @@ class PollingLoop {
   SearchEnd RunSearch(const SavedSearch& search);
   SearchEnd CheckItem(const SavedSearch& search, const AuctionItem& item);
   void CountFailedPage();
-  bool AbortRequested(DWORD timeoutMs) const { return WaitForSingleObject(abort_, timeoutMs) != WAIT_TIMEOUT; }
+  bool AbortRequested(DWORD timeoutMs) const { return StopRequested(abort_, timeoutMs); }
 
   const StartupSettings& settings_;
   HANDLE abort_;
@@ -246,7 +246,7 @@ int RunPoller(const StartupSettings& settings, HANDLE abortEvent) {
     }
     if (settings.onePass) return 0;
     NotifyPassEnded(interval, loop.SearchesToCheck());
-    if (WaitForSingleObject(abortEvent, PassWaitMilliseconds(interval)) != WAIT_TIMEOUT) {
+    if (StopRequested(abortEvent, PassWaitMilliseconds(interval))) {
       SignalStopped();
       return 0;
     }

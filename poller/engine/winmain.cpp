@@ -43,6 +43,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   // Only the continuous poller shows an icon. It is deleted whenever RunPoller returns: after a
   // stop, an abort, or the message that ends the poller.
   PollerNotifyIcon icon;
-  if (settings.mode == PollerMode::Continuous) icon.Start();
+  if (settings.mode == PollerMode::Continuous) icon.Start(events.stop);
   return RunPoller(settings, events.abort);
 }

@@ -1,5 +1,5 @@
 // The notification-area icon inside this process, under Wine: added with its window, its
-// tooltip mirrored in the window's text, and deleted while the window still exists. Wine drops
+// tooltip mirrored in the window's text, its menu, and deleted while the window still exists. Wine drops
 // the icons of destroyed windows itself, so only a look from inside, before the window goes,
 // shows that the poller deletes its icon.
 #include "poller/engine/notify_icon.h"
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "poller/engine/notify_ids.h"
+#include "platform/unique_handle.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ LRESULT CALLBACK WatchDestroy(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 TEST(NotifyIcon, StartAddsTheIconToAHiddenTopLevelWindowAndStopDeletesItBeforeTheWindowGoes) {
   PollerNotifyIcon icon;
-  ASSERT_TRUE(icon.Start());
+  ASSERT_TRUE(icon.Start(nullptr));
   const HWND window = FindWindowA(kNotifyWindowClass, nullptr);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window, icon.Window());
@@ -89,7 +90,7 @@ TEST(NotifyIcon, TheWindowTextFollowsThePasses) {
   NotifyPassEnded(30, 0);
 
   PollerNotifyIcon icon;
-  ASSERT_TRUE(icon.Start());
+  ASSERT_TRUE(icon.Start(nullptr));
   const HWND window = icon.Window();
   NotifyPassBegun({"\"a\" http://x/ 0 0 1 1", "not a search", "\"b\" http://x/ 0 0 1 1"});
   EXPECT_TRUE(WaitUntil([&] { return Text(window) == "Lotwise: watching 2 searches\nPass in progress"; }))
@@ -103,7 +104,44 @@ TEST(NotifyIcon, TheWindowTextFollowsThePasses) {
   icon.Stop();
 
   // A second start in one process (the class is registered already) works as the first.
-  ASSERT_TRUE(icon.Start());
+  ASSERT_TRUE(icon.Start(nullptr));
   EXPECT_TRUE(IconExists(icon.Window()));
   EXPECT_EQ(Text(icon.Window()), "Lotwise\nPass in progress");
+}
+
+TEST(NotifyIcon, TheMenuOffersTheManagerAPassStartingAtLogonAndStopping) {
+  for (bool startAtLogon : {true, false}) {
+    const HMENU menu = CreateNotifyMenu(startAtLogon);
+    ASSERT_NE(menu, nullptr);
+    const struct {
+      UINT id;
+      const char* text;
+    } expected[] = {
+        {kNotifyOpenManager, "&Open Lotwise Manager"}, {kNotifySearchNow, "&Search now"}, {0, ""},
+        {kNotifyStartAtLogon, "Start at &logon"},      {0, ""},                           {kNotifyStopWatching, "S&top watching"},
+    };
+    ASSERT_EQ(GetMenuItemCount(menu), 6);
+    for (int i = 0; i < 6; ++i) {
+      char text[64] = {};
+      GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+      EXPECT_EQ(GetMenuItemID(menu, i), expected[i].id) << i;  // 0 for a separator
+      EXPECT_STREQ(text, expected[i].text);
+      EXPECT_EQ((GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) != 0, expected[i].id == 0) << i;
+    }
+    EXPECT_EQ((GetMenuState(menu, kNotifyStartAtLogon, MF_BYCOMMAND) & MF_CHECKED) != 0, startAtLogon);
+    EXPECT_EQ(GetMenuState(menu, kNotifySearchNow, MF_BYCOMMAND) & MF_CHECKED, 0u);
+    EXPECT_EQ(GetMenuDefaultItem(menu, FALSE, 0), static_cast<UINT>(kNotifyOpenManager));
+    DestroyMenu(menu);
+  }
+}
+
+TEST(NotifyIcon, StopWatchingSetsTheStopEvent) {
+  UniqueHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  PollerNotifyIcon icon;
+  ASSERT_TRUE(icon.Start(stop.Get()));
+  SendMessageA(icon.Window(), WM_COMMAND, 1, 0);  // not one of the menu's
+  EXPECT_EQ(WaitForSingleObject(stop.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  SendMessageA(icon.Window(), WM_COMMAND, kNotifyStopWatching, 0);
+  EXPECT_EQ(WaitForSingleObject(stop.Get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_TRUE(IsWindow(icon.Window())) << "the poller ends the icon, not the command";
 }
