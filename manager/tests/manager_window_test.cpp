@@ -5,10 +5,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "common/poller_instance.h"
 #include "common/settings_store.h"
 #include "manager/manager_ids.h"
 #include "manager/tests/manager_session.h"
 #include "manager/tests/window_menu_trim.h"
+#include "platform/unique_handle.h"
 #include "tests/fixture_site/fixture_site_client.h"
 #include "tests/support/screen_capture.h"
 #include "tests/uidriver/ui_driver.h"
@@ -308,6 +310,9 @@ TEST(ManagerWindow, ScreenshotsOfTheThreePagesAfterAPassOverTheDemoSearches) {
                     "\"Typewriters\" " + pages + "/raw_no_items.html?q=typewriter 0 0 30 10\r\n");
   SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "0");
   SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "LotwiseSound", "0");
+  // The mark of a running continuous poller: the pictures show a user whose searches are watched.
+  UniqueHandle watching(CreateMutexA(nullptr, FALSE, kPollerMutexName));
+  ASSERT_TRUE(watching);
   ASSERT_TRUE(session.Start()) << ui::DescribeScreen();
   ui::Click(session.Window(), kSearchNow);
   std::string log;
@@ -318,6 +323,10 @@ TEST(ManagerWindow, ScreenshotsOfTheThreePagesAfterAPassOverTheDemoSearches) {
       },
       30000))
       << log;
+  // The line right of the banner takes the pass's time at its next check.
+  EXPECT_TRUE(WaitUntil([&] {
+    return ui::Text(session.Window(), kWatchingLine).rfind("Lotwise is watching. Last pass ", 0) == 0;
+  })) << ui::Text(session.Window(), kWatchingLine);
 
   CreateDirectoryA("screens", nullptr);
   const char* names[] = {"screens\\page0_search_list.bmp", "screens\\page1_search_results.bmp",
@@ -349,7 +358,11 @@ TEST(ManagerWindow, WarnedSearchesAreNoticedAtOpeningAndListedFirstInSearchHealt
   // has moved to https, which the poller's redirect cannot follow.
   ManagerSession session("health");
   session.WriteList(kDemoSearches);
-  session.WriteLog(kOnePass);
+  std::string log = kOnePass;
+  log.replace(log.find("12/06/04 14:05:09"), 17, "12/08/26 16:30:00");  // the latest pass
+  session.WriteLog(log);
+  UniqueHandle watching(CreateMutexA(nullptr, FALSE, kPollerMutexName));
+  ASSERT_TRUE(watching);
   const std::string site = "http://search.rure.com/search/search.dll?query=";
   WriteFileBytes(session.FolderFile("searchhealth.txt"),
                  "Pocket watches\t" + site + "pocket+watch\titems 8\t40\t12/08/26 16:30:00\t0\r\n" +
@@ -358,6 +371,8 @@ TEST(ManagerWindow, WarnedSearchesAreNoticedAtOpeningAndListedFirstInSearchHealt
                      "Typewriters\t" + site + "typewriter\tnone\t40\tnever\t0\r\n");
   ASSERT_TRUE(session.Start()) << ui::DescribeScreen();
   HWND window = session.Window();
+
+  EXPECT_EQ(ui::Text(window, kWatchingLine), "Lotwise is watching. Last pass 12/08/26 16:30:00.");
 
   // At opening, on the Search List page only.
   EXPECT_TRUE(ui::IsVisible(window, kHealthNotice));
