@@ -3,3 +3,7 @@
 #pragma once
 
 constexpr const char kPollerMutexName[] = "Lotwise";
+
+// The pass turn: a named mutex that each pass holds while it works on the shared files, so
+// that passes take turns. The manager takes it too before it rewrites the blocked list.
+constexpr const char kPassGuardName[] = "Lotwise Pass";

@@ -6,6 +6,7 @@
 #include <regex>
 #include <string>
 
+#include "common/poller_instance.h"
 #include "common/settings_store.h"
 #include "tests/fixture_site/fixture_site_client.h"
 #include "tests/support/compass_page.h"
@@ -16,8 +17,6 @@
 using namespace testing_support;
 
 namespace {
-
-constexpr char kPassGuardName[] = "Lotwise Pass";
 
 // The compass page with its item links changed, as a site that moved to new pages would
 // serve it: the parser finds no item on it.

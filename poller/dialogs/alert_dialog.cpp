@@ -12,7 +12,7 @@
 #include "platform/dialog.h"
 #include "poller/dialogs/alert_ids.h"
 #include "poller/dialogs/dialog_ids.h"
-#include "poller/engine/core/blocked_auctions.h"
+#include "common/blocked_auctions.h"
 
 namespace {
 

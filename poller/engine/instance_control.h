@@ -7,7 +7,6 @@
 constexpr const char kPassMutexName[] = "Lotwise Once";
 constexpr const char kAbortEventName[] = "Lotwise - Abort";
 constexpr const char kRunEventName[] = "Lotwise - Run";
-constexpr const char kPassGuardName[] = "Lotwise Pass";
 constexpr DWORD kPollerStopWaitMs = 60000;
 
 // Each claims its mutex for the rest of the process and reports whether another process

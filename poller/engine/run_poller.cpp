@@ -16,7 +16,7 @@
 #include "common/unique_file.h"
 #include "poller/dialogs/alert_dialog.h"
 #include "poller/engine/core/bargain_rule.h"
-#include "poller/engine/core/blocked_auctions.h"
+#include "common/blocked_auctions.h"
 #include "poller/engine/core/notice_counters.h"
 #include "poller/engine/core/pass_wait.h"
 #include "poller/engine/core/search_list_reader.h"

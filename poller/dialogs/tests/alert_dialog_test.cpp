@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "poller/dialogs/alert_ids.h"
-#include "poller/engine/core/blocked_auctions.h"
+#include "common/blocked_auctions.h"
 #include "tests/uidriver/ui_driver.h"
 
 namespace {

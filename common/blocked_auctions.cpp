@@ -1,5 +1,5 @@
 // Blocked auctions list: the lookup that prunes it, and blocking, both safe against failed file steps.
-#include "poller/engine/core/blocked_auctions.h"
+#include "common/blocked_auctions.h"
 
 #include <algorithm>
 #include <cctype>

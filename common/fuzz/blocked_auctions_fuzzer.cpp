@@ -18,7 +18,7 @@
 
 #include "common/file_rewrite.h"
 #include "common/fuzz/fuzz_support.h"
-#include "poller/engine/core/blocked_auctions.h"
+#include "common/blocked_auctions.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The blocked auctions list on real files: pruning, matching, blocking, and failed file steps.
-#include "poller/engine/core/blocked_auctions.h"
+#include "common/blocked_auctions.h"
 
 #include <gtest/gtest.h>
 
