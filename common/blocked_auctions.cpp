@@ -1,4 +1,5 @@
-// Blocked auctions list: the lookup that prunes it, and blocking, both safe against failed file steps.
+// Blocked auctions list: the lookup that prunes it, blocking and unblocking, all safe against
+// failed file steps.
 #include "common/blocked_auctions.h"
 
 #include <algorithm>
@@ -38,10 +39,10 @@ std::int32_t Stamp(long long now) { return static_cast<std::int32_t>(static_cast
 
 // The age is taken modulo 2^32, so that stamps written after the 32-bit count wraps (2038)
 // still age normally. A stamp in the future has a negative age and stays.
-bool IsCurrent(std::int32_t stamp, long long now) {
-  const auto age = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) - static_cast<std::uint32_t>(stamp));
-  return age < kBlockRetentionSeconds;
+std::int32_t Age(std::int32_t stamp, long long now) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(now) - static_cast<std::uint32_t>(stamp));
 }
+bool IsCurrent(std::int32_t stamp, long long now) { return Age(stamp, now) < kBlockRetentionSeconds; }
 
 bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
@@ -70,9 +71,9 @@ bool IsMissing(const char* name) {
 // pruned copy leaves only the copy: it is put back, and while that fails it serves as the list.
 // A list that exists but cannot be opened keeps its name, so that no block goes into the copy,
 // which the next lookup overwrites.
-const char* ListFileName() {
-  if (!IsMissing(kBlockFileName) || !FileExists(kBlockTempFileName)) return kBlockFileName;
-  return g_fileOps->rename(kBlockTempFileName, kBlockFileName) == 0 ? kBlockFileName : kBlockTempFileName;
+const char* ListFileName(const BlockListFiles& files = kBlockListHere) {
+  if (!IsMissing(files.list) || !FileExists(files.temp)) return files.list;
+  return g_fileOps->rename(files.temp, files.list) == 0 ? files.list : files.temp;
 }
 
 // The entries as lines of the list.
@@ -82,9 +83,9 @@ std::string FormatEntries(const std::vector<BlockEntry>& entries) {
   return lines;
 }
 
-// Creates (or empties) the file and writes the entries; a half-written file is removed.
-bool WriteListFile(const char* name, const std::vector<BlockEntry>& entries) {
-  return WriteWholeFile(*g_fileOps, name, FormatEntries(entries), "w", WriteDurability::Buffered);
+// Creates (or empties) the file and writes the lines; a half-written file is removed.
+bool WriteListFile(const char* name, const std::string& lines, const char* mode) {
+  return WriteWholeFile(*g_fileOps, name, lines, mode, WriteDurability::Buffered);
 }
 
 // True when the file is missing, empty or ends with a line end, so an appended entry starts
@@ -119,18 +120,44 @@ bool ReadCurrentEntries(std::FILE* file, long long now, std::vector<BlockEntry>&
   return !std::ferror(file);
 }
 
-// Puts the pruned entries in place of the list through the temp file. Every failure leaves a
-// whole list on disk: the old file until it is deleted, the temp file after that.
-void ReplaceList(const std::vector<BlockEntry>& entries) {
-  if (!WriteListFile(kBlockTempFileName, entries)) return;
-  if (g_fileOps->remove(kBlockFileName) != 0) {
-    g_fileOps->remove(kBlockTempFileName);
-    return;
+// Puts the new lines in place of the list through the temp file. Every failure leaves a whole
+// list on disk: the old file until it is deleted, the temp file after that. True when the next
+// lookup reads the new lines, under the list's name or from the temp file standing in for it.
+bool ReplaceList(const BlockListFiles& files, const std::string& lines, const char* mode) {
+  if (!WriteListFile(files.temp, lines, mode)) return false;
+  if (g_fileOps->remove(files.list) != 0) {
+    g_fileOps->remove(files.temp);
+    return false;
   }
-  if (g_fileOps->rename(kBlockTempFileName, kBlockFileName) == 0) return;
+  if (g_fileOps->rename(files.temp, files.list) == 0) return true;
   // Only the temp file holds the list now: write the list under its own name instead. Should
   // that fail too, the temp file stays and stands in for the list (ListFileName).
-  if (WriteListFile(kBlockFileName, entries)) g_fileOps->remove(kBlockTempFileName);
+  if (WriteListFile(files.list, lines, mode)) g_fileOps->remove(files.temp);
+  return true;
+}
+
+// The whole file through the list's file operations; false when it cannot be read to its end.
+bool ReadListBytes(const char* name, std::string& bytes) {
+  const UniqueFile file(g_fileOps->open(name, "rb"));
+  if (!file) return false;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;) bytes.append(buffer, n);
+  return !std::ferror(file.get());
+}
+
+// Each physical line of bytes, its line end included, and the entry it holds, as the lookup
+// reads it (of a longer line only the first kBlockedListLineCap bytes count).
+template <typename Visit>
+void ForEachListLine(const std::string& bytes, Visit visit) {
+  BlockEntry entry;
+  for (std::size_t start = 0; start < bytes.size();) {
+    const std::size_t end = bytes.find('\n', start);
+    const std::size_t next = end == std::string::npos ? bytes.size() : end + 1;
+    const std::size_t length = std::min(next, end) - start;
+    const bool parsed = ParseEntry(bytes.substr(start, std::min(length, kBlockedListLineCap)), entry);
+    visit(std::string_view(bytes).substr(start, next - start), parsed ? &entry : nullptr);
+    start = next;
+  }
 }
 
 bool Contains(const std::vector<BlockEntry>& entries, const char* id) {
@@ -166,7 +193,7 @@ int IsBlocked(const char* id, std::FILE* passLog, long long now) {
   blocked = blocked || Contains(entries, id);
   // The answer comes from what was read, so it holds whatever happens to the rewrite. A list
   // read only in part, or the temp file standing in for it, is not rewritten.
-  if (readWhole && name == kBlockFileName) ReplaceList(entries);
+  if (readWhole && name == kBlockFileName) ReplaceList(kBlockListHere, FormatEntries(entries), "w");
   return blocked ? 1 : 0;
 }
 
@@ -179,3 +206,41 @@ bool BlockItem(const char* id, long long now) {
 bool WritePendingBlocksNow() { return WritePendingBlocks(); }
 
 void SetBlockFileOps(const BlockFileOps* ops) { g_fileOps = ops ? ops : &kLibraryFileOps; }
+
+Unblocked UnblockItem(const char* id, const BlockListFiles& files) {
+  if (!id) id = "";
+  const char* name = ListFileName(files);
+  std::string bytes;
+  if (!ReadListBytes(name, bytes)) return IsMissing(name) ? Unblocked::NoEntry : Unblocked::Failed;
+  std::string kept;
+  bool found = false;
+  ForEachListLine(bytes, [&](std::string_view line, const BlockEntry* entry) {
+    if (entry && entry->id == id)
+      found = true;
+    else
+      kept.append(line);
+  });
+  if (!found) return Unblocked::NoEntry;
+  // A temp file standing in for a list it could not be renamed to is not rewritten: a write
+  // cut short would leave no list at all.
+  if (name != files.list) return Unblocked::Failed;
+  // Binary, so that every kept line goes back with the very bytes it had.
+  return ReplaceList(files, kept, "wb") ? Unblocked::Removed : Unblocked::Failed;
+}
+
+bool NewestCurrentBlock(const char* id, long long now, long long* blockedAt, const BlockListFiles& files) {
+  if (!id) id = "";
+  // Read only: while a lookup's copy stands in for a deleted list, the copy is read instead.
+  std::string bytes;
+  if (!ReadListBytes(files.list, bytes) && (!IsMissing(files.list) || !ReadListBytes(files.temp, bytes))) return false;
+  bool found = false;
+  std::int32_t youngest = 0;
+  ForEachListLine(bytes, [&](std::string_view, const BlockEntry* entry) {
+    if (!entry || entry->id != id || !IsCurrent(entry->stamp, now)) return;
+    const std::int32_t age = Age(entry->stamp, now);
+    if (!found || age < youngest) youngest = age;
+    found = true;
+  });
+  if (found) *blockedAt = now - youngest;
+  return found;
+}

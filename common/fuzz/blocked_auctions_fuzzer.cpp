@@ -1,5 +1,5 @@
-// libFuzzer target: lookups and blocks on any bytes as the blocked auctions list, with file
-// steps failing on demand; the answers and the list must match a plain model of the entries.
+// libFuzzer target: lookups, blocks and unblocks on any bytes as the blocked auctions list, with
+// file steps failing on demand; the answers and the list must match a plain model of the entries.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <unistd.h>
@@ -29,6 +29,7 @@ constexpr std::size_t kMaxId = 243;
 struct Entry {
   std::string id;
   long long stamp;
+  bool maybe = false;  // an unblock that met a failing step may or may not have removed it
 };
 
 // The entries of a list the plain way: each line cut to 255 bytes, a word, blanks, a signed
@@ -81,10 +82,32 @@ std::vector<Entry> Current(const std::vector<Entry>& entries) {
   return current;
 }
 
-bool Holds(const std::vector<Entry>& entries, const std::string& id) {
+// Whether id has a current entry; a sure one only, unless maybe ones count too.
+bool Holds(const std::vector<Entry>& entries, const std::string& id, bool countMaybe = false) {
   for (const Entry& entry : entries)
-    if (entry.id == id && IsCurrent(entry.stamp)) return true;
+    if (entry.id == id && IsCurrent(entry.stamp) && (countMaybe || !entry.maybe)) return true;
   return false;
+}
+
+// The list's bytes without the lines that hold an entry for id, every other byte kept.
+std::string WithoutEntriesOf(const std::string& bytes, const std::string& id, bool* found) {
+  std::string kept;
+  *found = false;
+  for (std::size_t start = 0; start < bytes.size();) {
+    const std::size_t end = bytes.find('\n', start);
+    const std::size_t next = end == std::string::npos ? bytes.size() : end + 1;
+    const std::vector<Entry> entry = ParseList(bytes.substr(start, std::min(next, end) - start));
+    if (!entry.empty() && entry[0].id == id)
+      *found = true;
+    else
+      kept += bytes.substr(start, next - start);
+    start = next;
+  }
+  return kept;
+}
+
+const char* Named(Unblocked result) {
+  return result == Unblocked::Removed ? "Removed" : result == Unblocked::NoEntry ? "NoEntry" : "Failed";
 }
 
 bool StorableId(const std::string& id) {
@@ -164,6 +187,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The steps come from the end of the input, the list from the rest.
   struct Step {
     bool block;
+    bool unblock;
     unsigned idChoice;
     unsigned faults;
   };
@@ -172,7 +196,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (Step& step : steps) {
     step.block = provider.ConsumeBool();
     step.idChoice = provider.ConsumeIntegral<std::uint16_t>();
-    step.faults = provider.ConsumeBool() ? provider.ConsumeIntegral<std::uint8_t>() & 63 : 0;
+    // The fault bits' spare bit makes a lookup an unblock.
+    const unsigned bits = provider.ConsumeBool() ? provider.ConsumeIntegral<std::uint8_t>() : 0;
+    step.faults = bits & 63;
+    step.unblock = !step.block && (bits & 64) != 0;
   }
   const std::string bytes = provider.ConsumeRemainingBytesAsString();
 
@@ -208,8 +235,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool hadList = FileExists(kBlockFileName) || FileExists(kBlockTempFileName);
     const long logSize = std::ftell(passLog);
     if (trace)
-      std::fprintf(stderr, "%s %s, faults %u\n", step.block ? "BlockItem" : "IsBlocked", Escaped(id).c_str(), g_faults);
-    if (step.block) {
+      std::fprintf(stderr, "%s %s, faults %u\n", step.block ? "BlockItem" : step.unblock ? "UnblockItem" : "IsBlocked",
+                   Escaped(id).c_str(), g_faults);
+    if (step.unblock) {
+      const Unblocked result = UnblockItem(id.c_str());
+      bool listed = false;
+      const std::optional<std::string> want = before ? WithoutEntriesOf(*before, id, &listed) : before;
+      const std::optional<std::string> now = StandingList();
+      if (now) {
+        bool left = false;
+        WithoutEntriesOf(*now, id, &left);
+        if (result == Unblocked::Removed && left) FuzzFail("UnblockItem", "Removed, but the list holds " + Escaped(id));
+      }
+      if (exact && now != before && now != want)
+        FuzzFail("UnblockItem", "list neither old nor new: " + Shown(now) + " | want " + Shown(want));
+      if (!g_faults && exact) {
+        const Unblocked wanted = listed ? Unblocked::Removed : Unblocked::NoEntry;
+        if (result != wanted) FuzzFail("UnblockItem", std::string(Named(result)) + " | want " + Named(wanted));
+        if (now != want) FuzzFail("UnblockItem", "list " + Shown(now) + " | want " + Shown(want));
+        if (result == Unblocked::Removed && FileExists(kBlockTempFileName)) FuzzFail("UnblockItem", "temp file left");
+      }
+      // Blocks that a failed write left in memory are not the list's: they come back when written.
+      for (Entry& entry : model)
+        if (entry.id == id) entry.maybe = true;
+      if (!g_faults && exact)
+        model.erase(std::remove_if(model.begin(), model.end(), [&id](const Entry& entry) { return entry.id == id; }),
+                    model.end());
+    } else if (step.block) {
       const bool stored = BlockItem(id.c_str(), kNow);
       if (StorableId(id)) model.push_back({id, static_cast<std::int32_t>(kNow)});
       if (!g_faults && stored != StorableId(id)) FuzzFail("BlockItem", Escaped(id) + (stored ? " stored" : " refused"));
@@ -228,9 +280,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
       const int answer = IsBlocked(id.c_str(), passLog, kNow);
       const bool want = Holds(model, id);
-      if (!g_listReadRefused && answer != (want ? 1 : 0))
+      const bool mayWant = Holds(model, id, true);
+      if (!g_listReadRefused && ((answer && !mayWant) || (!answer && want)))
         FuzzFail("IsBlocked", Escaped(id) + " answered " + std::to_string(answer) + " in " + Shown(model));
-      if (g_listReadRefused && answer && !want) FuzzFail("IsBlocked", "blocked an id never blocked: " + Escaped(id));
+      if (g_listReadRefused && answer && !mayWant) FuzzFail("IsBlocked", "blocked an id never blocked: " + Escaped(id));
       if (!g_faults && exact) {
         std::fflush(passLog);
         const bool logged = std::ftell(passLog) != logSize;
@@ -252,6 +305,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::optional<std::string> finalList = ReadOrMissing(kBlockFileName);
   const std::vector<Entry> listed = finalList ? ParseList(*finalList) : std::vector<Entry>();
   for (const Entry& entry : current) {
+    if (entry.maybe) continue;
     bool found = false;
     for (const Entry& got : listed) found = found || (got.id == entry.id && got.stamp == entry.stamp);
     if (!found) FuzzFail("entry lost", Escaped(entry.id) + " from " + Shown(finalList) + " | want " + Shown(current));

@@ -283,3 +283,166 @@ TEST_F(BlockedAuctions, ABlockWhileTheListCannotBeOpenedWaitsForTheList) {
   EXPECT_EQ(ReadText(kBlockFileName), "1 1699999000\n2 1700000000\n");
   EXPECT_FALSE(Exists(kBlockTempFileName));
 }
+
+namespace {
+
+void WriteBytes(const char* name, const std::string& bytes) {
+  const UniqueFile file(std::fopen(name, "wb"));
+  ASSERT_NE(file, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+}
+
+std::string ReadBytes(const char* name) {
+  const UniqueFile file(std::fopen(name, "rb"));
+  if (!file) return "(missing)";
+  std::string bytes;
+  for (int c; (c = std::getc(file.get())) != EOF;) bytes.push_back(static_cast<char>(c));
+  return bytes;
+}
+
+// Lines of every kind around the entries of item 371: CR LF and LF ends, an expired and a
+// future entry of it, ids that only resemble it, lines that are no entry, a NUL byte, long
+// lines of which only the first 255 bytes count (one is no entry, one is), and a last line
+// without its end.
+const std::string kMixedList = std::string("371 1699999000\r\n") +
+                               "3710 1699999000\n"
+                               "junk line\r\n"
+                               "  371\t1600000000 trailing words\n"
+                               "\n"
+                               "37 1699999500\r\n" +
+                               std::string("a\0b 1699999999\n", 15) +
+                               "371\n"
+                               "371 1700000500\r\n" +
+                               "371" + std::string(260, ' ') + "1699999999\n" +
+                               "371 1699999999" + std::string(250, ' ') + "tail\n" +
+                               "ABC 1699999999\r\n"
+                               "371 1699999999";
+const std::string kMixedListWithout371 = std::string("3710 1699999000\n"
+                                                     "junk line\r\n"
+                                                     "\n"
+                                                     "37 1699999500\r\n") +
+                                         std::string("a\0b 1699999999\n", 15) + "371\n" + "371" +
+                                         std::string(260, ' ') + "1699999999\n" + "ABC 1699999999\r\n";
+
+}  // namespace
+
+TEST_F(BlockedAuctions, UnblockingRemovesEveryEntryOfTheIdAndKeepsEveryOtherByte) {
+  WriteBytes(kBlockFileName, kMixedList);
+  EXPECT_EQ(UnblockItem("371"), Unblocked::Removed);
+  EXPECT_EQ(ReadBytes(kBlockFileName), kMixedListWithout371);
+  EXPECT_FALSE(Exists(kBlockTempFileName));
+  EXPECT_EQ(Lookup("371"), 0);
+  EXPECT_EQ(Lookup("3710"), 1);
+
+  // Nothing to remove: the list is not rewritten at all.
+  WriteBytes(kBlockFileName, kMixedListWithout371);
+  EXPECT_EQ(UnblockItem("371"), Unblocked::NoEntry);
+  EXPECT_EQ(UnblockItem("abc"), Unblocked::NoEntry) << "letter case counts";
+  EXPECT_EQ(UnblockItem(""), Unblocked::NoEntry);
+  EXPECT_EQ(ReadBytes(kBlockFileName), kMixedListWithout371);
+
+  // The only entry goes: an empty list stays, which is still a list.
+  WriteBytes(kBlockFileName, "9 1699999999\r\n");
+  EXPECT_EQ(UnblockItem("9"), Unblocked::Removed);
+  EXPECT_EQ(ReadBytes(kBlockFileName), "");
+  EXPECT_EQ(Lookup("9"), 0);
+  EXPECT_EQ(Log(), "");
+
+  std::remove(kBlockFileName);
+  EXPECT_EQ(UnblockItem("9"), Unblocked::NoEntry);
+  EXPECT_FALSE(Exists(kBlockFileName)) << "no list is made";
+}
+
+TEST_F(BlockedAuctions, UnblockingInAnotherFolderUsesItsFiles) {
+  fs::create_directories("other");
+  WriteBytes("other/blockedauctions.ini", "1 1699999999\n2 1699999999\n");
+  const BlockListFiles files{"other/blockedauctions.ini", "other/blockedauctions.txt"};
+  long long since = 0;
+  EXPECT_TRUE(NewestCurrentBlock("1", kNow, &since, files));
+  EXPECT_EQ(UnblockItem("1", files), Unblocked::Removed);
+  EXPECT_EQ(ReadBytes("other/blockedauctions.ini"), "2 1699999999\n");
+  EXPECT_FALSE(Exists("other/blockedauctions.txt"));
+  EXPECT_FALSE(Exists(kBlockFileName));
+}
+
+TEST_F(BlockedAuctions, AFailedUnblockingStepLeavesAWholeListAndLosesNoOtherEntry) {
+  const std::string before = "old 1699000000\r\n371 1699999000\nnew 1699999000\r\n";
+  const std::string after = "old 1699000000\r\nnew 1699999000\r\n";
+  struct Case {
+    const char* name;
+    Faults faults;
+    Unblocked result;
+    std::string listAfter;
+    std::string tempAfter;
+  } cases[] = {
+      {"temp file cannot be created", {true}, Unblocked::Failed, before, "(missing)"},
+      {"temp file cannot be written", {false, true}, Unblocked::Failed, before, "(missing)"},
+      {"list cannot be deleted", {false, false, true}, Unblocked::Failed, before, "(missing)"},
+      {"temp file cannot be renamed", {false, false, false, true}, Unblocked::Removed, after, "(missing)"},
+      {"neither renamed nor rewritten", {false, false, false, true, true}, Unblocked::Removed, "(missing)", after},
+      {"list cannot be opened", {false, false, false, false, false, true}, Unblocked::Failed, before, "(missing)"},
+  };
+  SetBlockFileOps(&kFaultyOps);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(kBlockFileName, before);
+    g_faults = c.faults;
+    EXPECT_EQ(UnblockItem("371"), c.result);
+    EXPECT_EQ(ReadBytes(kBlockFileName), c.listAfter);
+    EXPECT_EQ(ReadBytes(kBlockTempFileName), c.tempAfter);
+
+    // Whatever stands, the next lookup finds every other current entry.
+    g_faults = Faults{};
+    EXPECT_EQ(Lookup("new"), 1);
+    EXPECT_EQ(Lookup("371"), c.result == Unblocked::Removed ? 0 : 1);
+    EXPECT_FALSE(Exists(kBlockTempFileName));
+    std::remove(kBlockFileName);
+  }
+  EXPECT_EQ(Log(), "");
+}
+
+TEST_F(BlockedAuctions, ACopyStandingInForTheListIsNotRewrittenByUnblocking) {
+  SetBlockFileOps(&kFaultyOps);
+  WriteBytes(kBlockTempFileName, "1 1699999000\n2 1699999000\n");
+  g_faults.rename = true;
+  EXPECT_EQ(UnblockItem("3"), Unblocked::NoEntry);
+  EXPECT_EQ(UnblockItem("1"), Unblocked::Failed);
+  EXPECT_EQ(ReadBytes(kBlockTempFileName), "1 1699999000\n2 1699999000\n");
+  EXPECT_FALSE(Exists(kBlockFileName));
+  g_faults = Faults{};
+  EXPECT_EQ(UnblockItem("1"), Unblocked::Removed) << "put back in place first, then rewritten";
+  EXPECT_EQ(ReadBytes(kBlockFileName), "2 1699999000\n");
+  EXPECT_FALSE(Exists(kBlockTempFileName));
+}
+
+TEST_F(BlockedAuctions, TheNewestCurrentBlockCountsAsTheLookupDoes) {
+  long long since = -1;
+  EXPECT_FALSE(NewestCurrentBlock("371", kNow, &since)) << "no list";
+  EXPECT_EQ(since, -1);
+
+  WriteBytes(kBlockFileName, "371 1699136000\r\n371 1699500000\n3710 1699999999\n371 1699400000\n");
+  EXPECT_TRUE(NewestCurrentBlock("371", kNow, &since));
+  EXPECT_EQ(since, 1699500000);
+  EXPECT_FALSE(NewestCurrentBlock("37", kNow, &since));
+  EXPECT_FALSE(NewestCurrentBlock("371", 1699500000 + kBlockRetentionSeconds, &since)) << "all ten days old";
+  EXPECT_TRUE(NewestCurrentBlock("371", 1699500000 + kBlockRetentionSeconds - 1, &since));
+  EXPECT_EQ(ReadBytes(kBlockFileName), "371 1699136000\r\n371 1699500000\n3710 1699999999\n371 1699400000\n")
+      << "nothing is pruned";
+
+  WriteBytes(kBlockFileName, "9 1700000100\n9 1699999999\n");
+  EXPECT_TRUE(NewestCurrentBlock("9", kNow, &since));
+  EXPECT_EQ(since, 1700000100) << "a stamp in the future counts, as it does for the lookup";
+
+  // Stamps of the 32-bit count after it wraps: the block began 100 seconds after 2^31.
+  const long long after2038 = 2147483648LL + 100;
+  WriteBytes(kBlockFileName, "9 -2147483548\n");
+  EXPECT_TRUE(NewestCurrentBlock("9", after2038 + 5000, &since));
+  EXPECT_EQ(since, after2038);
+
+  // The lookup's copy standing in for a deleted list is read in its place.
+  std::remove(kBlockFileName);
+  WriteBytes(kBlockTempFileName, "5 1699999000\n");
+  EXPECT_TRUE(NewestCurrentBlock("5", kNow, &since));
+  EXPECT_EQ(since, 1699999000);
+  EXPECT_TRUE(Exists(kBlockTempFileName)) << "and left where it is";
+}
