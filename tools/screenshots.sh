@@ -14,11 +14,12 @@ win=$build/$LOTWISE_WIN_TREE
 # labels wrap and are cut off; Wine's own copy of the font gives them their widths on Windows.
 font=/usr/share/wine/fonts/sserife.fon
 [ -e "$font" ] || lotwise_fail "$font is missing: run tools/install-deps.sh as root (it installs fonts-wine)."
+log=$build/screenshots-ctest.log
 "$root/tools/with-wine.sh" bash -c '
   wine reg add "HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts" /v "MS Sans Serif" /t REG_SZ \
     /d "Z:${1//\//\\}" /f >/dev/null 2>&1 &&
-  ctest --test-dir "$2" -R "manager_window_test|poller_pass_test|settings_dialog_test" --output-on-failure >/dev/null
-' screenshots "$font" "$win"
+  ctest --test-dir "$2" -R "manager_window_test|poller_pass_test|settings_dialog_test" --output-on-failure >"$3"
+' screenshots "$font" "$win" "$log" || lotwise_fail "a window test failed, so no picture was remade: see $log"
 mkdir -p "$root/docs/images"
 for shot in "$win"/testrun/{manager_window_test,poller_pass_test,settings_dialog_test}/screens/*.bmp; do
   name=$(basename "$shot" .bmp)
