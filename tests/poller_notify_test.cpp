@@ -123,6 +123,55 @@ bool ManagerOpenedAndClosed() {
   return ui::WaitForWindowGone(kManagerTitle, 10000);
 }
 
+// The text of a balloon that the shell shows now, or "". Wine draws a balloon as a tooltip
+// window whose text is the balloon's text (its title is drawn apart).
+std::string BalloonShown(const std::string& text) {
+  HWND window = nullptr;
+  while ((window = FindWindowExA(nullptr, window, "tooltips_class32", nullptr)) != nullptr) {
+    if (IsWindowVisible(window) && ui::WindowText(window) == text) return text;
+  }
+  return "";
+}
+
+bool BalloonAppears(const std::string& text) {
+  return WaitUntil([&] { return !BalloonShown(text).empty(); }, 15000);
+}
+
+// Handles what the test's own window is sent (activation crosses threads).
+void PumpMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+// A window of the test's own in the foreground, as the user's other work would be.
+class OtherWork {
+ public:
+  OtherWork()
+      : window_(CreateWindowExA(0, "STATIC", "Other work", WS_POPUP | WS_CAPTION | WS_VISIBLE, 100, 100, 300, 200,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr)) {
+    SetForegroundWindow(window_);
+  }
+  ~OtherWork() { DestroyWindow(window_); }
+  HWND Window() const { return window_; }
+
+ private:
+  HWND window_;
+};
+
+// True when upper comes before lower in the Z-order of top-level windows.
+bool IsAbove(HWND upper, HWND lower) {
+  for (HWND window = GetWindow(upper, GW_HWNDNEXT); window; window = GetWindow(window, GW_HWNDNEXT))
+    if (window == lower) return true;
+  return false;
+}
+
+bool ForegroundBecomes(HWND window) {
+  return WaitUntil([&] {
+    PumpMessages();
+    return GetForegroundWindow() == window;
+  });
+}
+
 // The clock minutes of a "HH:MM" (with an optional "MM/DD " before it).
 int Minutes(const std::string& clock) {
   const std::string time = clock.substr(clock.size() - 5);
@@ -333,4 +382,45 @@ TEST_F(PollerNotify, StartAtLogonIsTurnedOffAndOnForThisUser) {
   EXPECT_EQ(QueryValue(HKEY_CURRENT_USER, kUserKey, "StartAtLogon").data, std::string("1", 2));
   // The machine's settings key is not where it goes.
   EXPECT_FALSE(QueryValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "StartAtLogon").exists);
+}
+
+// With pop-ups on, each alert dialog has its balloon; the icon or the balloon chosen brings
+// the dialog to the front.
+TEST_F(PollerNotify, SelectingTheIconOrItsBalloonBringsTheWaitingAlertToTheFront) {
+  fixture_site::Site site;
+  ASSERT_TRUE(site.Ready()) << site.ServerLog();
+  ASSERT_TRUE(site.Put("/notify/compass.html", kCompassPage));
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "1");
+  WriteList("\"brass compass\" " + site.Address("/notify/compass.html") + " 0 1 30 25\n");
+  const HWND window = StartPoller();
+  ASSERT_NE(window, nullptr);
+  const HWND alert = ui::WaitForWindow("Lotwise Alert V2.8", 30000);
+  ASSERT_NE(alert, nullptr) << ui::DescribeScreen();
+  EXPECT_TRUE(BalloonAppears("Brass ship compass\nPrice: 19.50")) << ui::DescribeScreen();
+  for (UINT event : {static_cast<UINT>(NIN_SELECT), static_cast<UINT>(NIN_BALLOONUSERCLICK)}) {
+    SCOPED_TRACE(event);
+    OtherWork other;
+    ASSERT_TRUE(ForegroundBecomes(other.Window())) << ui::DescribeScreen();
+    PostIconEvent(window, event);
+    EXPECT_TRUE(ForegroundBecomes(alert)) << ui::DescribeScreen();
+    EXPECT_TRUE(IsAbove(alert, other.Window())) << ui::DescribeScreen();
+  }
+  EXPECT_EQ(ui::FindTopWindow(kManagerTitle), nullptr);
+  ui::Click(alert, IDCANCEL);
+  EXPECT_TRUE(ui::WaitForWindowGone("Lotwise Alert V2.8"));
+}
+
+// With pop-ups off no dialog waits: a pass that found bargains says so in one balloon.
+TEST_F(PollerNotify, WithPopUpsOffAPassWithBargainsShowsOneBalloon) {
+  fixture_site::Site site;
+  ASSERT_TRUE(site.Ready()) << site.ServerLog();
+  ASSERT_TRUE(site.Put("/notify/compass.html", kCompassPage));
+  // Both items of the page are bargains for the first search, none for the second.
+  WriteList("\"all of them\" " + site.Address("/notify/compass.html") + " 9 0 0 100\n\"none\" " +
+            site.Address("/notify/compass.html") + " 0 0 1 1\n");
+  const HWND window = StartPollerAfterItsFirstPass();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(BalloonAppears("Brass ship compass\nPrice: 19.50 (and 1 more bargain)\nClick to see them in Lotwise Manager."))
+      << ui::DescribeScreen();
+  EXPECT_EQ(ui::FindTopWindow("Lotwise Alert V2.8"), nullptr);
 }

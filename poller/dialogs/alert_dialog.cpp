@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include <atomic>
 #include <ctime>
 #include <string>
 
@@ -15,6 +16,20 @@
 #include "common/blocked_auctions.h"
 
 namespace {
+
+// Posted at initialisation: the dialog is on screen by the time it arrives.
+constexpr UINT kStartFlashMessage = WM_APP + 1;
+
+std::atomic<HWND> g_waitingAlert{nullptr};
+
+// The taskbar button flashes without the dialog taking the focus, until the user answers.
+void FlashTaskbarButton(HWND dialog, DWORD flags) {
+  FLASHWINFO flash{};
+  flash.cbSize = sizeof flash;
+  flash.hwnd = dialog;
+  flash.dwFlags = flags;
+  FlashWindowEx(&flash);
+}
 
 void MoveToCorner(HWND dialog) {
   RECT work{};
@@ -32,6 +47,8 @@ class AlertDialog : public BoxDialog {
  protected:
   bool OnInit() override {
     MoveToCorner(Handle());
+    g_waitingAlert = Handle();
+    PostMessageA(Handle(), kStartFlashMessage, 0, 0);
     SetItemText(kAlertDescription, item_.description);
     SetItemText(kAlertId, item_.id);
     SetItemText(kAlertPrice, item_.price);
@@ -45,17 +62,33 @@ class AlertDialog : public BoxDialog {
   bool OnCommand(int id, int code, HWND) override {
     if (id != kAlertViewNever || code != BN_CLICKED) return false;
     BlockItem(item_.id, static_cast<long long>(std::time(nullptr)));
-    End(kAlertViewNever);
+    Answered(kAlertViewNever);
     return true;
   }
 
   void OnOk() override {
     OpenItemPage(item_);
-    End(IDOK);
+    Answered(IDOK);
   }
+
+  void OnCancel() override { Answered(IDCANCEL); }
+
+  bool OnMessage(UINT message, WPARAM, LPARAM, INT_PTR& result) override {
+    if (message != kStartFlashMessage) return false;
+    FlashTaskbarButton(Handle(), FLASHW_TRAY | FLASHW_TIMER);
+    result = 0;
+    return true;
+  }
+
+  void OnDestroyed() override { g_waitingAlert = nullptr; }
 
  private:
   void SetNumber(int id, int value) { SetItemText(id, std::to_string(value).c_str()); }
+  void Answered(INT_PTR result) {
+    FlashTaskbarButton(Handle(), FLASHW_STOP);
+    g_waitingAlert = nullptr;
+    End(result);
+  }
 
   const AuctionItem& item_;
 };
@@ -66,6 +99,8 @@ INT_PTR ShowAlertDialog(const AuctionItem& item) {
   AlertDialog dialog(item);
   return dialog.Run(nullptr, AlertDialogProc);
 }
+
+HWND WaitingAlertWindow() { return g_waitingAlert.load(); }
 
 void OpenItemPage(const AuctionItem& item) {
   const std::string address = FormatItemPageAddress(ReadItemHost().c_str(), item.id);

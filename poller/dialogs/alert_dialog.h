@@ -13,3 +13,7 @@ INT_PTR CALLBACK AlertDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 // Opens the item's page on the auction site in the default browser.
 void OpenItemPage(const AuctionItem& item);
+
+// The alert dialog that waits for the user's answer, or null. Any thread may ask: the
+// notification icon brings it to the front.
+HWND WaitingAlertWindow();

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "poller/dialogs/alert_dialog.h"
 #include "poller/engine/core/notify_texts.h"
 #include "poller/engine/core/pass_wait.h"
 #include "poller/engine/notify_ids.h"
@@ -284,7 +285,18 @@ void NotifyWindow::ShowMenu(int x, int y) {
   DestroyMenu(menu);
 }
 
-void NotifyWindow::BringAlertOrOpenManager() { OpenManager(); }
+// The icon or a balloon was chosen: the alert that waits comes to the front; without one the
+// user wants the manager (where a pass's bargains are, when pop-ups are off).
+void NotifyWindow::BringAlertOrOpenManager() {
+  const HWND alert = WaitingAlertWindow();
+  if (!alert) {
+    OpenManager();
+    return;
+  }
+  // The shell lets the program whose icon the user chose take the foreground.
+  SetWindowPos(alert, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  SetForegroundWindow(alert);
+}
 
 HMENU CreateNotifyMenu(bool startAtLogon) {
   const HMENU menu = CreatePopupMenu();
