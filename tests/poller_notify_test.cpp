@@ -3,6 +3,7 @@
 // the shell sends for the icon, the menu's commands, and "TaskbarCreated".
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -172,6 +173,43 @@ bool ForegroundBecomes(HWND window) {
   });
 }
 
+// A start by the shell from a shortcut: the program is told the shortcut's path as its title.
+// The test stands in for the shell at logon.
+class ShortcutStart {
+ public:
+  ShortcutStart(const std::string& program, const std::string& shortcut, const std::string& folder) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_TITLEISLINKNAME;
+    std::string title = shortcut;
+    startup.lpTitle = &title[0];
+    std::string commandLine = "\"" + program + "\"";
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &info))
+      return;
+    CloseHandle(info.hThread);
+    process_.Reset(info.hProcess);
+  }
+  ~ShortcutStart() {
+    if (process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) TerminateProcess(process_.Get(), 99);
+  }
+  // True when it ended within timeoutMs, with its exit code.
+  bool Ended(DWORD timeoutMs, DWORD* code) const {
+    return process_ && WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0 &&
+           GetExitCodeProcess(process_.Get(), code);
+  }
+
+ private:
+  UniqueHandle process_;
+};
+
+std::string ShellFolder(int folder) {
+  char path[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path);
+  return path;
+}
+
 // The clock minutes of a "HH:MM" (with an optional "MM/DD " before it).
 int Minutes(const std::string& clock) {
   const std::string time = clock.substr(clock.size() - 5);
@@ -314,7 +352,8 @@ TEST_F(PollerNotify, OpenLotwiseManagerOpensTheManagerBesideThePoller) {
 TEST_F(PollerNotify, SearchNowMakesAOnePassRunInThePollersFolder) {
   const HWND window = StartPollerAfterItsFirstPass();
   ASSERT_NE(window, nullptr);
-  ASSERT_TRUE(DeleteFileA(folder_.File("lotwise.txt").c_str()));
+  // The log's last line may be on disk a moment before the log is closed.
+  ASSERT_TRUE(WaitUntil([&] { return DeleteFileA(folder_.File("lotwise.txt").c_str()) != FALSE; }));
   SendMessageA(window, WM_COMMAND, kNotifySearchNow, 0);
   // With 30 minutes until its own next pass, a new log comes from the one-pass run.
   EXPECT_TRUE(WaitUntil([&] { return PassClosed(folder_); }, 30000)) << ui::DescribeScreen();
@@ -423,4 +462,48 @@ TEST_F(PollerNotify, WithPopUpsOffAPassWithBargainsShowsOneBalloon) {
   EXPECT_TRUE(BalloonAppears("Brass ship compass\nPrice: 19.50 (and 1 more bargain)\nClick to see them in Lotwise Manager."))
       << ui::DescribeScreen();
   EXPECT_EQ(ui::FindTopWindow("Lotwise Alert V2.8"), nullptr);
+}
+
+// Setup's Startup shortcut is every user's; a user who unticks "Start at logon" has the poller
+// that it starts for them end at once, without a word. Any other start still watches.
+TEST_F(PollerNotify, AfterStartAtLogonIsUntickedThePollerThatTheStartupShortcutStartsEndsAtOnce) {
+  const HWND window = StartPollerAfterItsFirstPass();
+  ASSERT_NE(window, nullptr);
+  SendMessageA(window, WM_COMMAND, kNotifyStartAtLogon, 0);
+  ASSERT_EQ(RunProgram(poller_, "-k", folder_.Path()), 0);
+  ASSERT_TRUE(poller_process_.Wait(15000));
+  ASSERT_TRUE(DeleteFileA(folder_.File("lotwise.txt").c_str()));
+
+  const std::string allUsers = ShellFolder(CSIDL_COMMON_STARTUP) + "\\Lotwise.lnk";
+  const std::string own = ShellFolder(CSIDL_STARTUP) + "\\Lotwise.lnk";
+  for (const std::string& shortcut : {allUsers, own}) {
+    SCOPED_TRACE(shortcut);
+    ShortcutStart atLogon(poller_, shortcut, folder_.Path());
+    DWORD code = 1;
+    ASSERT_TRUE(atLogon.Ended(5000, &code)) << ui::DescribeScreen();
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(FindNotifyWindow(), nullptr);
+    EXPECT_EQ(ui::FindTopWindow("Error"), nullptr);
+    EXPECT_FALSE(FileExists(folder_.File("lotwise.txt")));
+  }
+
+  // The Start menu's own shortcut starts it, as does a start by hand.
+  {
+    ShortcutStart fromStartMenu(poller_, ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Lotwise\\Start Lotwise.lnk",
+                                folder_.Path());
+    EXPECT_NE(WaitForNotifyWindow(), nullptr);
+    EXPECT_EQ(RunProgram(poller_, "-k", folder_.Path()), 0);
+    DWORD code = 1;
+    EXPECT_TRUE(fromStartMenu.Ended(15000, &code));
+  }
+
+  // Ticked again, the Startup shortcut starts a poller that watches.
+  SetStringValue(HKEY_CURRENT_USER, kUserKey, "StartAtLogon", "1");
+  ShortcutStart atLogon(poller_, allUsers, folder_.Path());
+  EXPECT_NE(WaitForNotifyWindow(), nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return PassClosed(folder_); }, 30000));
+  EXPECT_EQ(RunProgram(poller_, "-k", folder_.Path()), 0);
+  DWORD code = 1;
+  EXPECT_TRUE(atLogon.Ended(15000, &code));
+  EXPECT_EQ(code, 0u);
 }

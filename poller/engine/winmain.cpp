@@ -8,6 +8,7 @@
 #include "poller/engine/instance_control.h"
 #include "poller/engine/notify_icon.h"
 #include "poller/engine/run_poller.h"
+#include "poller/engine/start_at_logon.h"
 #include "poller/fetch/update_check.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
@@ -32,6 +33,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
       if (IsPassRunning()) return 0;
       break;
     case PollerMode::Continuous:
+      // The Startup shortcut is every user's: for a user who turned starting at logon off, the
+      // poller it starts ends here without a word, before it takes the mark.
+      if (StartedByStartupShortcut() && !IsStartAtLogonOn()) return 0;
       if (IsPollerRunning()) {
         MessageBoxA(nullptr, "Lotwise Already Running. Can only have one running process", "Error", MB_OK);
         return 0;
