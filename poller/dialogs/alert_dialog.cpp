@@ -42,7 +42,8 @@ void MoveToCorner(HWND dialog) {
 
 class AlertDialog : public BoxDialog {
  public:
-  explicit AlertDialog(const AuctionItem& item) : BoxDialog(kAlertDialogId), item_(item) {}
+  AlertDialog(const AuctionItem& item, SessionEndingCall sessionEnding, void* context)
+      : BoxDialog(kAlertDialogId), item_(item), sessionEnding_(sessionEnding), context_(context) {}
 
  protected:
   bool OnInit() override {
@@ -73,7 +74,12 @@ class AlertDialog : public BoxDialog {
 
   void OnCancel() override { Answered(IDCANCEL); }
 
-  bool OnMessage(UINT message, WPARAM, LPARAM, INT_PTR& result) override {
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) override {
+    if (message == WM_ENDSESSION) {
+      if (wParam && sessionEnding_) sessionEnding_(context_);
+      result = 0;
+      return true;
+    }
     if (message != kStartFlashMessage) return false;
     FlashTaskbarButton(Handle(), FLASHW_TRAY | FLASHW_TIMER);
     result = 0;
@@ -91,12 +97,14 @@ class AlertDialog : public BoxDialog {
   }
 
   const AuctionItem& item_;
+  SessionEndingCall sessionEnding_;
+  void* context_;
 };
 
 }  // namespace
 
-INT_PTR ShowAlertDialog(const AuctionItem& item) {
-  AlertDialog dialog(item);
+INT_PTR ShowAlertDialog(const AuctionItem& item, SessionEndingCall sessionEnding, void* context) {
+  AlertDialog dialog(item, sessionEnding, context);
   return dialog.Run(nullptr, AlertDialogProc);
 }
 

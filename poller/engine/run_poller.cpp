@@ -15,6 +15,7 @@
 #include "common/settings_store.h"
 #include "common/unique_file.h"
 #include "poller/dialogs/alert_dialog.h"
+#include "poller/engine/alert_history_pass.h"
 #include "poller/engine/core/bargain_rule.h"
 #include "common/blocked_auctions.h"
 #include "poller/engine/core/notice_counters.h"
@@ -36,7 +37,7 @@ enum class PassEnd { Completed, Aborted, ListNotRead, LogNotOpened, AlertDialogF
 class PollingLoop {
  public:
   PollingLoop(const StartupSettings& settings, HANDLE abortEvent)
-      : settings_(settings), abort_(abortEvent), health_(!settings.testMode) {}
+      : settings_(settings), abort_(abortEvent), health_(!settings.testMode), history_(!settings.testMode) {}
   PassEnd RunPass();
   // After a completed pass: the searches that search health warns about.
   long SearchesToCheck() const { return health_.WarnedCount(); }
@@ -62,6 +63,7 @@ class PollingLoop {
   // waits until the pass has given back its turn.
   HeldMessages held_;
   SearchHealthPass health_;
+  AlertHistoryPass history_;
   AuctionItem item_{};
 };
 
@@ -145,6 +147,7 @@ PassEnd PollingLoop::RunGuardedPass() {
   // A "View Never" that could not be written stays in memory for the next lookup; the last
   // chance to write it before the process may end is now.
   blocksUnwritten_ = !WritePendingBlocksNow();
+  history_.Cap();
   return end;
 }
 
@@ -203,13 +206,18 @@ PollingLoop::SearchEnd PollingLoop::CheckItem(const SavedSearch& search, const A
   if (IsBlocked(item.id, log_.get(), static_cast<long long>(std::time(nullptr)))) return SearchEnd::Done;
 
   WriteAlertLine(log_.get(), search.TriggerMinutes(), itemMinutes, search.price, price);
+  history_.Raise(search, item, std::time(nullptr));
   if (IsSoundEnabled()) PlaySoundA(kAlertSoundPath, nullptr, SND_FILENAME);
   if (ArePopupsEnabled()) {
     NotifyAlertShown(item);
-    if (ShowAlertDialog(item) == -1) {
+    const INT_PTR result = ShowAlertDialog(
+        item, [](void* history) { static_cast<AlertHistoryPass*>(history)->Answer(AlertAnswer::Unanswered); },
+        &history_);
+    if (result == -1) {
       held_.Hold("Failure in creating main dialog window", "Error");
       return SearchEnd::AlertDialogFailed;
     }
+    history_.Answer(AlertAnswerOfDialogResult(result));
     if (notices_.CountAlertDialog()) {
       held_.Hold(
           "You may be receiving too many Bargain Alerts.\nYou should only see alerts when a true bargain is found.\n"
@@ -217,6 +225,7 @@ PollingLoop::SearchEnd PollingLoop::CheckItem(const SavedSearch& search, const A
           "Lotwise Tip");
     }
   } else {
+    history_.Answer(AlertAnswer::None);
     NotifyBargainNotShown(item);
   }
   return SearchEnd::Done;
