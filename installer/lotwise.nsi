@@ -76,12 +76,14 @@ ShowInstDetails show
 ; a folder and a file name, which may hold wildcards) and the folder, so that the same list
 ; serves the installation folder and the user's VirtualStore copy of it.
 ;
-; The user's own data: the search list, the old search list that the manager converts, and the
-; blocked auctions. "blockedauctions.txt" is the blocked list's temporary copy; where the list
-; itself is missing, the copy is the list (the poller puts it back at its next lookup).
+; The user's own data: the search list, the old search list that the manager converts, the
+; blocked auctions and the bargain history. "blockedauctions.txt" is the blocked list's temporary
+; copy; where the list itself is missing, the copy is the list (the poller puts it back at its
+; next lookup).
 !macro LotwiseUserData ACTION FOLDER
   !insertmacro ${ACTION} "${FOLDER}" "lotwise2.ini"
   !insertmacro ${ACTION} "${FOLDER}" "lotwise.ini"
+  !insertmacro ${ACTION} "${FOLDER}" "alerthistory.txt"
   ${IfNot} ${FileExists} "${FOLDER}\blockedauctions.ini"
     !insertmacro ${ACTION} "${FOLDER}" "blockedauctions.txt"
   ${EndIf}
@@ -89,9 +91,9 @@ ShowInstDetails show
 !macroend
 
 ; What the programs make again when they need it: the pass log, the working page, the update
-; page, the search health and its temporary copy, the search list's temporary copy, the item
-; shortcuts through which the results page opened items, and the blocked list's copy beside a
-; whole list.
+; page, the search health and its temporary copy, the search list's and the bargain history's
+; temporary copies, the item shortcuts through which the results page opened items, and the
+; blocked list's copy beside a whole list.
 !macro LotwiseDerivedFiles ACTION FOLDER
   !insertmacro ${ACTION} "${FOLDER}" "lotwise.txt"
   !insertmacro ${ACTION} "${FOLDER}" "temphtml.*"
@@ -99,6 +101,7 @@ ShowInstDetails show
   !insertmacro ${ACTION} "${FOLDER}" "searchhealth.txt"
   !insertmacro ${ACTION} "${FOLDER}" "searchhealth.txt.tmp"
   !insertmacro ${ACTION} "${FOLDER}" "lotwise2.initmp"
+  !insertmacro ${ACTION} "${FOLDER}" "alerthistory.txt.tmp"
   !insertmacro ${ACTION} "${FOLDER}" "*.url"
   ${If} ${FileExists} "${FOLDER}\blockedauctions.ini"
     !insertmacro ${ACTION} "${FOLDER}" "blockedauctions.txt"
@@ -211,7 +214,7 @@ Section "Uninstall"
   IfErrors 0 remove_data
   IfSilent keep_data
   MessageBox MB_YESNO|MB_DEFBUTTON2|MB_ICONQUESTION \
-    "Also remove your saved searches and blocked auctions from $INSTDIR?" IDNO keep_data
+    "Also remove your saved searches, blocked auctions and bargain history from $INSTDIR?$\r$\n$\r$\nChoose No to keep them: the bargain history stays with your searches." IDNO keep_data
   remove_data:
     !insertmacro LotwiseUserData DeleteFiles "$INSTDIR"
     Call un.RemoveVirtualCopies

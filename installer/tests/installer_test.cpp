@@ -377,10 +377,10 @@ TEST_F(Installer, SilentUninstallStopsThePollerAndRemovesWhatTheProgramsMadeButK
   for (int i = 0; i < 100 && !FileExists(Installed("lotwise.txt")); ++i) Sleep(100);
   for (int i = 0; i < 100 && !FileExists(Installed("searchhealth.txt")); ++i) Sleep(100);
   // What the programs leave behind; beside a whole blocked list, its copy is a leftover too.
-  const char* kMade[] = {"temphtml.html", "temphtml.txt", "version.html", "searchhealth.txt.tmp",
-                         "lotwise2.initmp", "1043398201.url", "blockedauctions.txt"};
+  const char* kMade[] = {"temphtml.html", "temphtml.txt", "version.html",       "searchhealth.txt.tmp",
+                         "lotwise2.initmp", "1043398201.url", "blockedauctions.txt", "alerthistory.txt.tmp"};
   for (const char* file : kMade) WriteFileBytes(Installed(file), "x");
-  for (const char* file : {"lotwise.ini", "blockedauctions.ini"}) WriteFileBytes(Installed(file), "x");
+  for (const char* file : {"lotwise.ini", "blockedauctions.ini", "alerthistory.txt"}) WriteFileBytes(Installed(file), "x");
   // The user's copies: a pass log and a working page go; the searches and the blocked list stay,
   // and without blockedauctions.ini beside it blockedauctions.txt is that list.
   MakeVirtualFolder();
@@ -399,7 +399,8 @@ TEST_F(Installer, SilentUninstallStopsThePollerAndRemovesWhatTheProgramsMadeButK
   // The uninstaller kept in place by "_?=" cannot remove its own file.
   std::set<std::string> left = FolderNames(kInstallFolder);
   left.erase("uninstall.exe");
-  EXPECT_EQ(left, (std::set<std::string>{"lotwise2.ini", "lotwise.ini", "blockedauctions.ini"})) << "the user's data stays";
+  EXPECT_EQ(left, (std::set<std::string>{"lotwise2.ini", "lotwise.ini", "blockedauctions.ini", "alerthistory.txt"}))
+      << "the user's data stays";
   EXPECT_EQ(FolderNames(VirtualFolder()), (std::set<std::string>{"lotwise2.ini", "blockedauctions.txt"}));
   EXPECT_FALSE(QueryValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "Folder").exists);
   for (const char* name : {"Lotwise Manager", "Start Lotwise", "Stop Lotwise", "Lotwise User Guide", "Uninstall Lotwise"})
@@ -513,7 +514,8 @@ TEST_F(Installer, SetupOverARunningPollerStopsItBeforeCopying) {
 
 TEST_F(Installer, RemoveDataTakesTheSearchesAndTheUsersVirtualCopies) {
   ASSERT_EQ(RunProgram(setup_, "/S", "", 120000), 0);
-  for (const char* file : {"lotwise2.ini", "lotwise.ini", "blockedauctions.ini"}) WriteFileBytes(Installed(file), "x");
+  for (const char* file : {"lotwise2.ini", "lotwise.ini", "blockedauctions.ini", "alerthistory.txt"})
+    WriteFileBytes(Installed(file), "x");
   MakeVirtualFolder();
   const std::string virtualFolder = VirtualFolder();
   const std::string otherProduct = VirtualStore() + "\\Program Files\\Other Product";
@@ -527,7 +529,7 @@ TEST_F(Installer, RemoveDataTakesTheSearchesAndTheUsersVirtualCopies) {
   for (const char* key : kVirtualKeys) ASSERT_TRUE(SetStringValue(HKEY_CURRENT_USER, key, "RunInterval", "5"));
 
   EXPECT_EQ(RunProgram(Installed("uninstall.exe"), "/S /REMOVEDATA _?=" + std::string(kInstallFolder), "", 90000), 0);
-  for (const char* file : {"lotwise2.ini", "lotwise.ini", "blockedauctions.ini"})
+  for (const char* file : {"lotwise2.ini", "lotwise.ini", "blockedauctions.ini", "alerthistory.txt"})
     EXPECT_FALSE(FileExists(Installed(file))) << file;
   EXPECT_FALSE(FileExists(virtualFolder)) << virtualFolder;
   for (const char* key : kVirtualKeys)
