@@ -344,7 +344,7 @@ TEST_F(PollerPass, TipFollowsTheSixthAlertDialogOfTheProcessAndNeverComesAgain) 
     requests += site.TakeRequests().size();
     return requests > 18 || ui::FindTopWindow("Lotwise Tip");
   }, 20000)) << site.ServerLog();
-  EXPECT_EQ(ui::FindTopWindow("Lotwise Tip"), nullptr) << "a tip after dialog 12";
+  ASSERT_EQ(ui::FindTopWindow("Lotwise Tip"), nullptr) << "a tip after dialog 12";
   EXPECT_EQ(tips, 1);
   EXPECT_EQ(Run("-k"), 0);
   ASSERT_TRUE(poller.Wait(15000)) << ui::DescribeScreen();
@@ -414,7 +414,7 @@ TEST_F(PollerPass, EveryNinthFailedPageOfTheProcessSaysThereIsNoConnection) {
     HWND box = ui::WaitForWindow("Lotwise", 20000);
     ASSERT_NE(box, nullptr) << "expected after request " << expected << "\n" << ui::DescribeScreen();
     requests += site.TakeRequests().size();
-    EXPECT_EQ(requests, expected) << "the message followed the pass that ended at request " << requests;
+    ASSERT_EQ(requests, expected) << "the message followed the pass that ended at request " << requests;
     EXPECT_TRUE(PassTurnIsFree());
     EXPECT_EQ(Log().back(), "Closed lotwise2.ini");
     EXPECT_EQ(ui::ReadMessageBox(box).text, "No internet connection.\nLotwise standing by\n");
