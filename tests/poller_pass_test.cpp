@@ -472,7 +472,8 @@ TEST_F(PollerPass, ANegativeIntervalWaitsLikeTheDefaultInsteadOfNotAtAll) {
   ChildProcess poller;
   ASSERT_TRUE(poller.Start(poller_, "", folder_.Path()));
   ASSERT_TRUE(WaitUntil([&] { return !Log().empty() && Log().back() == "Closed lotwise2.ini"; }));
-  ASSERT_TRUE(DeleteFileA(folder_.File("lotwise.txt").c_str()));
+  // The closing line is written just before the log is closed: wait until it can go.
+  ASSERT_TRUE(WaitUntil([&] { return DeleteFileA(folder_.File("lotwise.txt").c_str()) != 0; }));
   Sleep(2000);
   EXPECT_FALSE(FileExists(folder_.File("lotwise.txt"))) << "a second pass followed at once";
   EXPECT_EQ(Run("-k"), 0);
