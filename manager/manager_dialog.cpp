@@ -21,6 +21,7 @@ constexpr int kMiscellaneousPage = 2;
 
 constexpr const char* kPageNames[] = {"Search List", "Search Results", "Miscellaneous Functions"};
 constexpr char kSearchHealthMenuText[] = "Search health\x85";  // the ellipsis of the ANSI code page
+constexpr char kBargainHistoryMenuText[] = "Bargain history\x85";
 
 // Which page each page-bound control belongs to; Done, the banner and the tabs stay visible.
 struct PageControl {
@@ -79,6 +80,7 @@ bool ManagerDialog::OnInit() {
     if (menu) {
       AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
       AppendMenuA(menu, MF_STRING, kAboutCommand, about);
+      AppendMenuA(menu, MF_STRING, kBargainHistoryCommand, kBargainHistoryMenuText);
       AppendMenuA(menu, MF_STRING, kSearchHealthCommand, kSearchHealthMenuText);
     }
   }
@@ -184,6 +186,8 @@ bool ManagerDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
         AboutDialog().Run(Handle());
       } else if ((wParam & 0xFFF0) == kSearchHealthCommand) {
         ShowSearchHealth();
+      } else if ((wParam & 0xFFF0) == kBargainHistoryCommand) {
+        ShowBargainHistory();
       } else {
         return false;
       }

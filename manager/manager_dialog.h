@@ -11,6 +11,7 @@
 #include "platform/dialog.h"
 #include "platform/list_box.h"
 
+class BargainHistoryDialog;
 class SearchEditorDialog;
 
 // Shown (caption "Error") when a change or delete found its line changed since it was loaded.
@@ -47,6 +48,9 @@ class ManagerDialog : public ModalDialog {
   bool OnCommand(int id, int code, HWND control) override;
   bool OnNotify(const NMHDR& header, LRESULT& result) override;
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+  // Done, the close box and Escape: an open bargain history closes first.
+  void OnOk() override;
+  void OnCancel() override;
 
  private:
   void ShowPage(int page);
@@ -68,6 +72,10 @@ class ManagerDialog : public ModalDialog {
   void ShowSearchHealth();
   bool ColorHealthNotice(HDC dc, HWND control, INT_PTR& result) const;
 
+  // Bargain history (manager_dialog_history.cpp).
+  void ShowBargainHistory();
+  void CloseBargainHistory();
+
   // Watching line.
   void StartWatchingTimer();
   bool OnWatchingTimer(WPARAM timer);
@@ -85,6 +93,7 @@ class ManagerDialog : public ModalDialog {
   ColorListBox results_;
   HICON icon_ = nullptr;
   SearchEditorDialog* editor_ = nullptr;
+  BargainHistoryDialog* history_ = nullptr;  // while it runs
   ManagerPaths paths_;
   std::string healthNotice_;
   // The pass log as last read for the watching line: its path, write time and size, and the

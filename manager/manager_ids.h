@@ -8,13 +8,15 @@
 #define kSearchEditorDialogId 130
 #define kBannerBitmapId 144
 #define kSearchHealthDialogId 140
+#define kBargainHistoryDialogId 150
 
 // The main window's title: also how a second start finds the running manager.
 #define kManagerTitle "Lotwise Manager V2.3"
 
-// System menu commands of the about and search health items.
+// System menu commands of the about, search health and bargain history items.
 #define kAboutCommand 0x0010
 #define kSearchHealthCommand 0x0020
+#define kBargainHistoryCommand 0x0030
 
 // Main window (template 102).
 #define kSearchList 1000
@@ -61,3 +63,10 @@
 
 // Search health (template 140).
 #define kHealthList 1060
+
+// Bargain history (template 150).
+#define kHistoryFilter 1070
+#define kHistoryList 1071
+#define kHistoryBlock 1072       // the selected row's block: "Blocked until MM/DD/YY"
+#define kHistoryAlertAgain 1073  // "Alert me again"
+#define kHistoryStatus 1074      // what became of it, or why the list is empty

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/alert_history.h"
+#include "common/blocked_auctions.h"
 #include "common/pass_log.h"
 #include "common/search_health_file.h"
 #include "common/search_list.h"
@@ -14,6 +16,14 @@ template <std::size_t N>
 bool Join(char (&out)[N], const char* folder, const char* name) {
   const int length = std::snprintf(out, N, "%s\\%s", folder, name);
   return length >= 0 && static_cast<std::size_t>(length) < N;
+}
+
+// The files beside the four: each path is left empty when the folder leaves its name no room.
+void JoinFilesBeside(ManagerPaths& paths, const char* folder) {
+  if (!Join(paths.searchHealth, folder, kSearchHealthName)) paths.searchHealth[0] = '\0';
+  if (!Join(paths.alertHistory, folder, kAlertHistoryName)) paths.alertHistory[0] = '\0';
+  if (!Join(paths.blockedList, folder, kBlockFileName) || !Join(paths.blockedTemp, folder, kBlockTempFileName))
+    paths.blockedList[0] = paths.blockedTemp[0] = '\0';
 }
 
 }  // namespace
@@ -27,11 +37,11 @@ bool DerivePaths(const char* folder, ManagerPaths& paths) {
     derived = ManagerPaths();
     Join(derived.searchList, "", kSearchListName);
     Join(derived.passLog, "", kPassLogName);
-    Join(derived.searchHealth, "", kSearchHealthName);
+    JoinFilesBeside(derived, "");
   } else {
     std::snprintf(derived.folder, sizeof derived.folder, "%s", folder);
-    // Not one of the four: a folder that fits them but not this name still serves them.
-    if (!Join(derived.searchHealth, folder, kSearchHealthName)) derived.searchHealth[0] = '\0';
+    // Not one of the four: a folder that fits them but not these names still serves them.
+    JoinFilesBeside(derived, folder);
   }
   paths = derived;
   return usable;

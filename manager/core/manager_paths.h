@@ -12,6 +12,10 @@ struct ManagerPaths {
   char passLog[kManagerPathSize] = {};
   // Beside the four: the poller's search health file, empty when the folder leaves it no room.
   char searchHealth[kManagerPathSize] = {};
+  // The same for the bargain history and the blocked auctions list with its temporary copy.
+  char alertHistory[kManagerPathSize] = {};
+  char blockedList[kManagerPathSize] = {};
+  char blockedTemp[kManagerPathSize] = {};
 };
 
 // Fills paths from the folder: "%s\lotwise2.ini", "%s\lotwise.ini" and "%s\lotwise.txt".

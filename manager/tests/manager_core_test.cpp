@@ -42,8 +42,13 @@ TEST(ManagerPaths, FolderOrDefaults) {
   EXPECT_EQ(std::string(paths.oldSearchList), longest + "\\lotwise.ini");
   // The health file's longer name does not fit beside that folder; the four paths still do.
   EXPECT_STREQ(paths.searchHealth, "");
+  EXPECT_STREQ(paths.alertHistory, "");
+  EXPECT_STREQ(paths.blockedList, "");
   ASSERT_TRUE(DerivePaths("C:\\Lotwise", paths));
   EXPECT_STREQ(paths.searchHealth, "C:\\Lotwise\\searchhealth.txt");
+  EXPECT_STREQ(paths.alertHistory, "C:\\Lotwise\\alerthistory.txt");
+  EXPECT_STREQ(paths.blockedList, "C:\\Lotwise\\blockedauctions.ini");
+  EXPECT_STREQ(paths.blockedTemp, "C:\\Lotwise\\blockedauctions.txt");
 
   // An empty folder is a folder: the files lie at the root of the current drive.
   EXPECT_TRUE(DerivePaths("", paths));
