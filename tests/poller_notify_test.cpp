@@ -16,6 +16,7 @@
 #include "poller/engine/notify_ids.h"
 #include "tests/fixture_site/fixture_site_client.h"
 #include "tests/support/compass_page.h"
+#include "tests/support/screen_capture.h"
 #include "tests/support/test_support.h"
 #include "tests/uidriver/ui_driver.h"
 
@@ -136,6 +137,74 @@ std::string BalloonShown(const std::string& text) {
 
 bool BalloonAppears(const std::string& text) {
   return WaitUntil([&] { return !BalloonShown(text).empty(); }, 15000);
+}
+
+// Where Wine shows the icon under Xvfb, which has no notification area: a small window of its
+// own at the top left of the screen ("Wine System Tray"), the icon a child window in it.
+HWND TrayWindow() { return FindWindowA("__winex11_standalone_tray", nullptr); }
+HWND TrayIconWindow() {
+  const HWND tray = TrayWindow();
+  return tray ? FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr) : nullptr;
+}
+
+// A plain light ground under the guide's pictures of the icon, in place of Xvfb's black root.
+class Backdrop {
+ public:
+  Backdrop() {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = brush_;
+    windowClass.lpszClassName = "LotwiseGuideBackdrop";
+    RegisterClassA(&windowClass);
+    window_ = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "LotwiseGuideBackdrop", "", WS_POPUP, 0, 0, 640, 400,
+                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetWindowPos(window_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    UpdateWindow(window_);
+    // A tray window that is there already stays above it.
+    if (const HWND tray = TrayWindow())
+      SetWindowPos(tray, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  ~Backdrop() {
+    DestroyWindow(window_);
+    DeleteObject(brush_);
+  }
+
+ private:
+  HBRUSH brush_ = CreateSolidBrush(RGB(232, 232, 232));
+  HWND window_ = nullptr;
+};
+
+// A screenshot for the user's guide (tools/screenshots.sh), with the rectangle it is cropped
+// to: the given windows together and a margin, below the tray window's caption (Windows has
+// none), as ImageMagick's geometry "WxH+X+Y".
+bool SaveGuideShot(const std::string& name, const std::vector<HWND>& windows) {
+  CreateDirectoryA("screens", nullptr);
+  const std::string path = "screens\\" + name;
+  if (!SaveScreenshot(path + ".bmp")) return false;
+  // Taken after the picture: a window that was still settling (a balloon sizes itself as it
+  // shows) is measured as the picture shows it.
+  RECT area{};
+  for (HWND window : windows) {
+    RECT rect{};
+    if (!window || !GetWindowRect(window, &rect)) return false;
+    if (IsRectEmpty(&area))
+      area = rect;
+    else
+      UnionRect(&area, &area, &rect);
+  }
+  constexpr int kMargin = 12;
+  InflateRect(&area, kMargin, kMargin);
+  RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  RECT client{};
+  if (GetClientRect(TrayWindow(), &client)) {
+    MapWindowPoints(TrayWindow(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    screen.top = client.top;
+  }
+  IntersectRect(&area, &area, &screen);
+  WriteFileBytes(path + ".crop", std::to_string(area.right - area.left) + "x" + std::to_string(area.bottom - area.top) +
+                                     "+" + std::to_string(area.left) + "+" + std::to_string(area.top) + "\n");
+  return true;
 }
 
 // Handles what the test's own window is sent (activation crosses threads).
@@ -506,4 +575,22 @@ TEST_F(PollerNotify, AfterStartAtLogonIsUntickedThePollerThatTheStartupShortcutS
   DWORD code = 1;
   EXPECT_TRUE(atLogon.Ended(15000, &code));
   EXPECT_EQ(code, 0u);
+}
+
+// For the user's guide: the menu opened at the icon, as a right click on it opens it.
+TEST_F(PollerNotify, ScreenshotOfTheMenuAtTheIcon) {
+  Backdrop backdrop;
+  const HWND window = StartPollerAfterItsFirstPass();
+  ASSERT_NE(window, nullptr);
+  HWND icon = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (icon = TrayIconWindow()) != nullptr && IsWindowVisible(icon); }))
+      << ui::DescribeScreen();
+  RECT rect{};
+  ASSERT_TRUE(GetWindowRect(icon, &rect));
+  PostIconEvent(window, WM_CONTEXTMENU, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  HWND menu = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (menu = FindMenuOf(poller_process_.Id())) != nullptr; })) << ui::DescribeScreen();
+  EXPECT_TRUE(SaveGuideShot("notify_menu", {icon, menu}));
+  PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return FindMenuOf(poller_process_.Id()) == nullptr; })) << ui::DescribeScreen();
 }
