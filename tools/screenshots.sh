@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Remakes the user's guide pictures (docs/images) from the screenshots that the window tests
 # take under Xvfb: the manager's three pages, search health, the search editor, the alert and
-# settings dialogs, and the poller's notification-area icon with its tooltip, menu and balloon.
+# settings dialogs, the bargain history, and the poller's notification-area icon with its menu.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOTWISE_BUILD:-$root/build}
@@ -18,10 +18,10 @@ log=$build/screenshots-ctest.log
 "$root/tools/with-wine.sh" bash -c '
   wine reg add "HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts" /v "MS Sans Serif" /t REG_SZ \
     /d "Z:${1//\//\\}" /f >/dev/null 2>&1 &&
-  ctest --test-dir "$2" -R "manager_window_test|poller_pass_test|settings_dialog_test|poller_notify_test" --output-on-failure >"$3"
+  ctest --test-dir "$2" -R "manager_window_test|manager_history_test|poller_pass_test|settings_dialog_test|poller_notify_test" --output-on-failure >"$3"
 ' screenshots "$font" "$win" "$log" || lotwise_fail "a window test failed, so no picture was remade: see $log"
 mkdir -p "$root/docs/images"
-for shot in "$win"/testrun/{manager_window_test,poller_pass_test,settings_dialog_test,poller_notify_test}/screens/*.bmp; do
+for shot in "$win"/testrun/{manager_window_test,manager_history_test,poller_pass_test,settings_dialog_test,poller_notify_test}/screens/*.bmp; do
   name=$(basename "$shot" .bmp)
   if [ -e "${shot%.bmp}.crop" ]; then
     # Part of the screen: the rectangle of the windows the picture is about, which the test
