@@ -1,12 +1,13 @@
 // Bargain history lines: the writer's cleaned fields and the strict reading of each line.
 #include "common/alert_history.h"
 
-#include <climits>
+#include <cstdint>
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
 
 #include "common/search_list.h"
+#include "common/text_scan.h"
 
 static_assert(kAlertHistorySearchLength == kSearchDescriptionSize - 1, "a saved search's description is kept whole");
 
@@ -51,19 +52,13 @@ bool IsText(std::string_view text, std::size_t length) {
   return text.size() <= length && text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
-// An int as "%d" writes it: '-' only before a number other than 0, no leading zero.
+// An int as "%d" writes it, and only so: the toolkit's 32-bit scan, then the text must be what
+// the number read from it writes (no '+', no leading zero, no "-0", no blanks).
 bool ParseInt(std::string_view text, int* value) {
-  const bool negative = !text.empty() && text[0] == '-';
-  const std::string_view digits = text.substr(negative ? 1 : 0);
-  if (digits.empty() || digits.size() > 10 || (digits[0] == '0' && (digits.size() > 1 || negative))) return false;
-  long long number = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return false;
-    number = number * 10 + (c - '0');
-  }
-  if (negative) number = -number;
-  if (number < INT_MIN || number > INT_MAX) return false;
-  *value = static_cast<int>(number);
+  std::string_view rest = text;
+  std::int32_t number = 0;
+  if (!ScanStamp(rest, number) || !rest.empty() || std::to_string(number) != text) return false;
+  *value = number;
   return true;
 }
 

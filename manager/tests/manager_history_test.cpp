@@ -77,20 +77,11 @@ std::string History() {
              Entry("01/02/26 17:45:30", "brass compass", "1002", "Pocket compass with lid", "31.00", AlertAnswer::Later));
 }
 
-std::vector<std::string> Fields(const std::string& row) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  for (size_t tab; (tab = row.find('\t', start)) != std::string::npos; start = tab + 1)
-    fields.push_back(row.substr(start, tab - start));
-  fields.push_back(row.substr(start));
-  return fields;
-}
-
 // The item and answer columns of each row.
 Rows ItemsAndAnswers(const Rows& rows) {
   Rows shown;
   for (const std::string& row : rows) {
-    const std::vector<std::string> fields = Fields(row);
+    const std::vector<std::string> fields = SplitColumns(row);
     shown.push_back(fields.size() == 8 ? fields[2] + " " + fields[7] : "(" + row + ")");
   }
   return shown;
@@ -158,7 +149,7 @@ TEST_F(BargainHistory, ListsTheAlertsNewestFirstAndTheFilterNarrowsThem) {
   EXPECT_EQ(rows[0], "01/02/26 17:45:30\tbrass compass\t1002\tPocket compass with lid\t31.00\t42m\t25.00\tView Later");
   // The long texts end at their columns with an ellipsis (U+2026, which the driver narrows to
   // its low byte '&'); the columns after them keep their places.
-  const std::vector<std::string> cut = Fields(rows[4]);
+  const std::vector<std::string> cut = SplitColumns(rows[4]);
   ASSERT_EQ(cut.size(), 8u) << rows[4];
   for (const auto& [shown, whole] : {std::make_pair(cut[1], std::string(kLongSearch)),
                                      std::make_pair(cut[3], std::string(kLongDescription))}) {

@@ -71,15 +71,6 @@ std::string TempFolder() {
 }
 std::string TempFile(const std::string& name) { return TempFolder() + "\\" + name; }
 
-std::vector<std::string> Split(const std::string& row) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  for (size_t tab; (tab = row.find('\t', start)) != std::string::npos; start = tab + 1)
-    fields.push_back(row.substr(start, tab - start));
-  fields.push_back(row.substr(start));
-  return fields;
-}
-
 // Registers slow_shortcut_reader as the shell's handler of .url files for its lifetime.
 class SlowShortcutReader {
  public:
@@ -140,7 +131,7 @@ TEST_F(ResultsPage, ShowsTheLastPassWithTheAlertedItemsInRed) {
   };
   for (size_t i = 0; i < rows.size(); ++i) {
     SCOPED_TRACE(rows[i]);
-    const std::vector<std::string> fields = Split(rows[i]);
+    const std::vector<std::string> fields = SplitColumns(rows[i]);
     ASSERT_EQ(fields.size(), 8u);
     EXPECT_EQ(fields[0], expected[i].id);
     // The first 45 bytes of the logged title, then blanks that pad the column.
@@ -221,7 +212,7 @@ TEST_F(ResultsPage, RereadsTheLogOnRefreshAndOnEveryVisitOfThePage) {
   EXPECT_EQ(ResultRows().size(), 2u);
   session_.ShowTab(1);
   ASSERT_EQ(ResultRows().size(), 1u);
-  EXPECT_EQ(Split(ResultRows()[0])[0], "4");
+  EXPECT_EQ(SplitColumns(ResultRows()[0])[0], "4");
   EXPECT_EQ(ui::Text(window_, kLastSearchedDate), "02/03/04 04:05:06");
 
   // No log at all: an empty list, the date as it was.
@@ -248,7 +239,7 @@ TEST_F(ResultsPage, ACtrlZByteInTheLogHidesNoLaterItem) {
   Start();
   const Rows rows = ResultRows();
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(Split(rows[2])[0], "3");
+  EXPECT_EQ(SplitColumns(rows[2])[0], "3");
   EXPECT_EQ(ui::Text(window_, kLastSearchedDate), "01/02/04 03:04:05");
   EXPECT_TRUE(session_.Close());
 }
@@ -277,7 +268,7 @@ TEST_F(ResultsPage, AnIdThatCouldNameAFileElsewhereOpensNothing) {
   ASSERT_EQ(ResultRows().size(), 7u);
   for (int row = 0; row < 6; ++row) {
     SCOPED_TRACE(ids[row]);
-    EXPECT_EQ(Split(ResultRows()[row])[0], ids[row]) << "the row still shows the id";
+    EXPECT_EQ(SplitColumns(ResultRows()[row])[0], ids[row]) << "the row still shows the id";
     ui::DoubleClickRow(window_, kResultsList, row);
   }
   // The harmless row opens; none of the others did, and no file was left anywhere near.

@@ -55,3 +55,12 @@ std::vector<std::string> CompleteLines(const std::string& text, const std::strin
     lines.push_back(text.substr(start, end - start));
   return lines;
 }
+
+std::vector<std::string> SplitColumns(const std::string& row) {
+  std::vector<std::string> columns;
+  std::size_t start = 0;
+  for (std::size_t tab; (tab = row.find('\t', start)) != std::string::npos; start = tab + 1)
+    columns.push_back(row.substr(start, tab - start));
+  columns.push_back(row.substr(start));
+  return columns;
+}

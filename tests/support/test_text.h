@@ -18,5 +18,7 @@ bool WriteFileWith(const std::string& path, const std::function<void(std::FILE*)
 // The lines of text without their ends: split at each LF, a CR before it dropped. A last line
 // without an end is kept.
 std::vector<std::string> SplitLines(const std::string& text);
+// A list row's columns: the text split at each tab (a row without a tab is one column).
+std::vector<std::string> SplitColumns(const std::string& row);
 // The lines that end with lineEnd, without it; a rest without an end is left out.
 std::vector<std::string> CompleteLines(const std::string& text, const std::string& lineEnd = "\r\n");

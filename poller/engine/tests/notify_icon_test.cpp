@@ -15,6 +15,9 @@
 
 #include "poller/engine/notify_ids.h"
 #include "platform/unique_handle.h"
+#include "tests/support/test_support.h"
+
+using testing_support::WaitUntil;
 
 namespace {
 
@@ -31,16 +34,6 @@ std::string Text(HWND window) {
   char text[512] = {};
   GetWindowTextA(window, text, sizeof text);
   return text;
-}
-
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs = 5000) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start >= timeoutMs) return condition();
-    Sleep(20);
-  }
-  return true;
 }
 
 // What the window's own procedure saw as it was being destroyed.
