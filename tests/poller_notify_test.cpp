@@ -125,18 +125,18 @@ bool ManagerOpenedAndClosed() {
   return ui::WaitForWindowGone(kManagerTitle, 10000);
 }
 
-// The text of a balloon that the shell shows now, or "". Wine draws a balloon as a tooltip
-// window whose text is the balloon's text (its title is drawn apart).
-std::string BalloonShown(const std::string& text) {
+// The balloon with this text that the shell shows now, or null. Wine draws a balloon as a
+// tooltip window whose text is the balloon's text (its title is drawn apart).
+HWND BalloonShown(const std::string& text) {
   HWND window = nullptr;
   while ((window = FindWindowExA(nullptr, window, "tooltips_class32", nullptr)) != nullptr) {
-    if (IsWindowVisible(window) && ui::WindowText(window) == text) return text;
+    if (IsWindowVisible(window) && ui::WindowText(window) == text) return window;
   }
-  return "";
+  return nullptr;
 }
 
 bool BalloonAppears(const std::string& text) {
-  return WaitUntil([&] { return !BalloonShown(text).empty(); }, 15000);
+  return WaitUntil([&] { return BalloonShown(text) != nullptr; }, 15000);
 }
 
 // Where Wine shows the icon under Xvfb, which has no notification area: a small window of its
@@ -593,4 +593,45 @@ TEST_F(PollerNotify, ScreenshotOfTheMenuAtTheIcon) {
   EXPECT_TRUE(SaveGuideShot("notify_menu", {icon, menu}));
   PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_TRUE(WaitUntil([&] { return FindMenuOf(poller_process_.Id()) == nullptr; })) << ui::DescribeScreen();
+}
+
+// For the user's guide: the balloon of an alert at the icon. Wine hands the balloon's flags to
+// its tooltip as the title's icon, so the poller's NIIF_INFO | NIIF_NOSOUND draws no icon there,
+// and its tooltip, sized for a title without one, cuts the last line short. The picture shows
+// the same balloon again with NIIF_INFO alone, which Windows draws as the poller's (the sound
+// flag changes nothing on screen). A title wider than the text is cut short too, so the item's
+// description is the longer line.
+TEST_F(PollerNotify, ScreenshotOfAnAlertsBalloon) {
+  Backdrop backdrop;
+  fixture_site::Site site;
+  ASSERT_TRUE(site.Ready()) << site.ServerLog();
+  std::string page = kCompassPage;
+  const std::string description = "Brass ship compass in a mahogany box";
+  page.replace(page.find("Brass ship compass"), 18, description);
+  ASSERT_TRUE(site.Put("/notify/compass.html", page));
+  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "1");
+  WriteList("\"brass compass\" " + site.Address("/notify/compass.html") + " 0 1 30 25\n");
+  const HWND window = StartPoller();
+  ASSERT_NE(window, nullptr);
+  const HWND alert = ui::WaitForWindow("Lotwise Alert V2.8", 30000);
+  ASSERT_NE(alert, nullptr) << ui::DescribeScreen();
+  const std::string text = description + "\nPrice: 19.50";
+  ASSERT_TRUE(BalloonAppears(text)) << ui::DescribeScreen();
+
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = window;
+  data.uID = kNotifyIconId;
+  data.uFlags = NIF_INFO;
+  lstrcpynW(data.szInfoTitle, L"Lotwise bargain", ARRAYSIZE(data.szInfoTitle));
+  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, data.szInfo, ARRAYSIZE(data.szInfo));
+  data.dwInfoFlags = NIIF_INFO;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &data));
+  // The shell hides the balloon that it shows and brings the new one about 2 s later.
+  ASSERT_TRUE(WaitUntil([&] { return BalloonShown(text) == nullptr; })) << ui::DescribeScreen();
+  ASSERT_TRUE(BalloonAppears(text)) << ui::DescribeScreen();
+  Sleep(500);
+  EXPECT_TRUE(SaveGuideShot("notify_balloon", {TrayIconWindow(), BalloonShown(text)}));
+  ui::Click(alert, IDCANCEL);
+  EXPECT_TRUE(ui::WaitForWindowGone("Lotwise Alert V2.8"));
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Remakes the user's guide pictures (docs/images) from the screenshots that the window tests
 # take under Xvfb: the manager's three pages, search health, the search editor, the alert and
-# settings dialogs, the bargain history, and the poller's notification-area icon with its menu.
+# settings dialogs, the bargain history, and the poller's notification-area icon with its menu
+# and an alert's balloon.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOTWISE_BUILD:-$root/build}
