@@ -381,7 +381,10 @@ TEST_F(PollerNotify, TaskbarCreatedAddsTheIconAgain) {
   EXPECT_TRUE(IconExists(window));
 }
 
-TEST_F(PollerNotify, ARightClickOpensTheMenuAtItsPointAndItsFirstItemOpensTheManager) {
+// Every way to the manager while no alert waits: the menu opened by a right click at its
+// point, its first item chosen with the keyboard as a user would; a click on the icon or the
+// keyboard's selection of it; a click on a balloon; and the menu's command itself.
+TEST_F(PollerNotify, WithNoAlertWaitingTheMenuTheIconAndItsBalloonOpenTheManager) {
   const HWND window = StartPollerAfterItsFirstPass();
   ASSERT_NE(window, nullptr);
   PostIconEvent(window, WM_CONTEXTMENU, 300, 400);
@@ -391,17 +394,11 @@ TEST_F(PollerNotify, ARightClickOpensTheMenuAtItsPointAndItsFirstItemOpensTheMan
   GetWindowRect(menu, &rect);
   EXPECT_EQ(rect.left, 300);
   EXPECT_EQ(rect.top, 400);
-  // The keyboard, as a user would: down to the first item, and Enter.
   PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
   PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
   EXPECT_TRUE(ManagerOpenedAndClosed()) << ui::DescribeScreen();
   EXPECT_EQ(FindMenuOf(poller_process_.Id()), nullptr);
-  EXPECT_TRUE(poller_process_.IsRunning());
-}
 
-TEST_F(PollerNotify, SelectingTheIconOrItsBalloonWithNoAlertWaitingOpensTheManager) {
-  const HWND window = StartPollerAfterItsFirstPass();
-  ASSERT_NE(window, nullptr);
   for (UINT event : {static_cast<UINT>(NIN_SELECT), static_cast<UINT>(NIN_KEYSELECT),
                      static_cast<UINT>(NIN_BALLOONUSERCLICK)}) {
     SCOPED_TRACE(event);
@@ -409,13 +406,9 @@ TEST_F(PollerNotify, SelectingTheIconOrItsBalloonWithNoAlertWaitingOpensTheManag
     PostIconEvent(window, event);
     EXPECT_TRUE(ManagerOpenedAndClosed()) << ui::DescribeScreen();
   }
-}
-
-TEST_F(PollerNotify, OpenLotwiseManagerOpensTheManagerBesideThePoller) {
-  const HWND window = StartPollerAfterItsFirstPass();
-  ASSERT_NE(window, nullptr);
   SendMessageA(window, WM_COMMAND, kNotifyOpenManager, 0);
   EXPECT_TRUE(ManagerOpenedAndClosed()) << ui::DescribeScreen();
+  EXPECT_TRUE(poller_process_.IsRunning());
 }
 
 TEST_F(PollerNotify, SearchNowMakesAOnePassRunInThePollersFolder) {
@@ -493,18 +486,44 @@ TEST_F(PollerNotify, StartAtLogonIsTurnedOffAndOnForThisUser) {
 }
 
 // With pop-ups on, each alert dialog has its balloon; the icon or the balloon chosen brings
-// the dialog to the front.
+// the dialog to the front. The balloon's picture for the user's guide is taken here too:
+// Wine hands the balloon's flags to its tooltip as the title's icon, so the poller's
+// NIIF_INFO | NIIF_NOSOUND draws no icon there, and its tooltip, sized for a title without
+// one, cuts the last line short. The picture shows the same balloon again with NIIF_INFO
+// alone, which Windows draws as the poller's (the sound flag changes nothing on screen). A
+// title wider than the text is cut short too, so the item's description is the longer line.
 TEST_F(PollerNotify, SelectingTheIconOrItsBalloonBringsTheWaitingAlertToTheFront) {
+  Backdrop backdrop;
   fixture_site::Site site;
   ASSERT_TRUE(site.Ready()) << site.ServerLog();
-  ASSERT_TRUE(site.Put("/notify/compass.html", kCompassPage));
+  std::string page = kCompassPage;
+  const std::string description = "Brass ship compass in a mahogany box";
+  page.replace(page.find("Brass ship compass"), 18, description);
+  ASSERT_TRUE(site.Put("/notify/compass.html", page));
   SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "1");
   WriteList("\"brass compass\" " + site.Address("/notify/compass.html") + " 0 1 30 25\n");
   const HWND window = StartPoller();
   ASSERT_NE(window, nullptr);
   const HWND alert = ui::WaitForWindow("Lotwise Alert V2.8", 30000);
   ASSERT_NE(alert, nullptr) << ui::DescribeScreen();
-  EXPECT_TRUE(BalloonAppears("Brass ship compass\nPrice: 19.50")) << ui::DescribeScreen();
+  const std::string text = description + "\nPrice: 19.50";
+  ASSERT_TRUE(BalloonAppears(text)) << ui::DescribeScreen();
+
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = window;
+  data.uID = kNotifyIconId;
+  data.uFlags = NIF_INFO;
+  lstrcpynW(data.szInfoTitle, L"Lotwise bargain", ARRAYSIZE(data.szInfoTitle));
+  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, data.szInfo, ARRAYSIZE(data.szInfo));
+  data.dwInfoFlags = NIIF_INFO;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &data));
+  // The shell hides the balloon that it shows and brings the new one about 2 s later.
+  ASSERT_TRUE(WaitUntil([&] { return BalloonShown(text) == nullptr; })) << ui::DescribeScreen();
+  ASSERT_TRUE(BalloonAppears(text)) << ui::DescribeScreen();
+  Sleep(500);
+  EXPECT_TRUE(SaveGuideShot("notify_balloon", {TrayIconWindow(), BalloonShown(text)}));
+
   for (UINT event : {static_cast<UINT>(NIN_SELECT), static_cast<UINT>(NIN_BALLOONUSERCLICK)}) {
     SCOPED_TRACE(event);
     OtherWork other;
@@ -593,45 +612,4 @@ TEST_F(PollerNotify, ScreenshotOfTheMenuAtTheIcon) {
   EXPECT_TRUE(SaveGuideShot("notify_menu", {icon, menu}));
   PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_TRUE(WaitUntil([&] { return FindMenuOf(poller_process_.Id()) == nullptr; })) << ui::DescribeScreen();
-}
-
-// For the user's guide: the balloon of an alert at the icon. Wine hands the balloon's flags to
-// its tooltip as the title's icon, so the poller's NIIF_INFO | NIIF_NOSOUND draws no icon there,
-// and its tooltip, sized for a title without one, cuts the last line short. The picture shows
-// the same balloon again with NIIF_INFO alone, which Windows draws as the poller's (the sound
-// flag changes nothing on screen). A title wider than the text is cut short too, so the item's
-// description is the longer line.
-TEST_F(PollerNotify, ScreenshotOfAnAlertsBalloon) {
-  Backdrop backdrop;
-  fixture_site::Site site;
-  ASSERT_TRUE(site.Ready()) << site.ServerLog();
-  std::string page = kCompassPage;
-  const std::string description = "Brass ship compass in a mahogany box";
-  page.replace(page.find("Brass ship compass"), 18, description);
-  ASSERT_TRUE(site.Put("/notify/compass.html", page));
-  SetStringValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "PopupMessages", "1");
-  WriteList("\"brass compass\" " + site.Address("/notify/compass.html") + " 0 1 30 25\n");
-  const HWND window = StartPoller();
-  ASSERT_NE(window, nullptr);
-  const HWND alert = ui::WaitForWindow("Lotwise Alert V2.8", 30000);
-  ASSERT_NE(alert, nullptr) << ui::DescribeScreen();
-  const std::string text = description + "\nPrice: 19.50";
-  ASSERT_TRUE(BalloonAppears(text)) << ui::DescribeScreen();
-
-  NOTIFYICONDATAW data{};
-  data.cbSize = sizeof data;
-  data.hWnd = window;
-  data.uID = kNotifyIconId;
-  data.uFlags = NIF_INFO;
-  lstrcpynW(data.szInfoTitle, L"Lotwise bargain", ARRAYSIZE(data.szInfoTitle));
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, data.szInfo, ARRAYSIZE(data.szInfo));
-  data.dwInfoFlags = NIIF_INFO;
-  ASSERT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &data));
-  // The shell hides the balloon that it shows and brings the new one about 2 s later.
-  ASSERT_TRUE(WaitUntil([&] { return BalloonShown(text) == nullptr; })) << ui::DescribeScreen();
-  ASSERT_TRUE(BalloonAppears(text)) << ui::DescribeScreen();
-  Sleep(500);
-  EXPECT_TRUE(SaveGuideShot("notify_balloon", {TrayIconWindow(), BalloonShown(text)}));
-  ui::Click(alert, IDCANCEL);
-  EXPECT_TRUE(ui::WaitForWindowGone("Lotwise Alert V2.8"));
 }

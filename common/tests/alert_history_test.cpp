@@ -19,18 +19,7 @@
 namespace {
 
 AlertHistoryEntry Entry(const std::string& id, AlertAnswer answer = AlertAnswer::Now) {
-  AlertHistoryEntry entry;
-  entry.raised = "12/06/24 14:05:09";
-  entry.searchDescription = "brass compass";
-  entry.id = id;
-  entry.description = "Antique brass ship compass";
-  entry.price = "19.50";
-  entry.days = 0;
-  entry.hours = 2;
-  entry.minutes = 42;
-  entry.targetPrice = 25.0f;
-  entry.answer = answer;
-  return entry;
+  return {"12/06/24 14:05:09", "brass compass", id, "Antique brass ship compass", "19.50", 0, 2, 42, 25.0f, answer};
 }
 
 // Entries compared by every field.

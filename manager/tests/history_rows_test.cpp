@@ -19,18 +19,7 @@ CharWidths Widths() {
 
 AlertHistoryEntry Entry(const char* raised, const char* search, const char* id, const char* description,
                         AlertAnswer answer) {
-  AlertHistoryEntry entry;
-  entry.raised = raised;
-  entry.searchDescription = search;
-  entry.id = id;
-  entry.description = description;
-  entry.price = "19.50";
-  entry.days = 2;
-  entry.hours = 5;
-  entry.minutes = 17;
-  entry.targetPrice = 25;
-  entry.answer = answer;
-  return entry;
+  return {raised, search, id, description, "19.50", 2, 5, 17, 25, answer};
 }
 
 // Wide enough for every text below but the long description (column 3, 100 pixels).

@@ -35,18 +35,7 @@ constexpr char kCalledOff[] =
 
 AlertHistoryEntry Entry(const char* raised, const char* search, const char* id, const char* description,
                         const char* price, AlertAnswer answer) {
-  AlertHistoryEntry entry;
-  entry.raised = raised;
-  entry.searchDescription = search;
-  entry.id = id;
-  entry.description = description;
-  entry.price = price;
-  entry.days = 0;
-  entry.hours = 0;
-  entry.minutes = 42;
-  entry.targetPrice = 25;
-  entry.answer = answer;
-  return entry;
+  return {raised, search, id, description, price, 0, 0, 42, 25, answer};
 }
 
 // A search and a description longer than their columns.
@@ -55,12 +44,7 @@ constexpr char kLongDescription[] =
     "Aneroid barometer in a carved oak case, with its thermometer, its maker's label and the original key";
 
 AlertHistoryEntry LongEntry() {
-  AlertHistoryEntry entry =
-      Entry("12/29/25 08:00:00", kLongSearch, "555", kLongDescription, "88.00", AlertAnswer::Unanswered);
-  entry.days = 2;
-  entry.hours = 5;
-  entry.minutes = 17;
-  return entry;
+  return {"12/29/25 08:00:00", kLongSearch, "555", kLongDescription, "88.00", 2, 5, 17, 25, AlertAnswer::Unanswered};
 }
 
 // Five alerts in file order, the newest last; the dates of the last two turn the year. A line
@@ -127,6 +111,15 @@ class BargainHistory : public ::testing::Test {
   HWND Open() {
     PostMessageA(window_, WM_SYSCOMMAND, kBargainHistoryCommand, 0);
     return ui::WaitForWindow(kCaption);
+  }
+  // The dialog opened with item 1001's Alert Me Again chosen while the test holds the turn:
+  // its removal waits.
+  HWND OpenWithARemovalWaiting() {
+    const HWND dialog = Open();
+    if (!dialog) return nullptr;
+    ui::SelectRow(dialog, kHistoryList, 3);
+    ui::Click(dialog, kHistoryAlertAgain);
+    return WaitUntil([&] { return ui::Text(dialog, kHistoryStatus) == kWaiting; }) ? dialog : nullptr;
   }
   static bool Answers(HWND window) {
     DWORD_PTR answer = 0;
@@ -263,11 +256,8 @@ TEST_F(BargainHistory, TheRemovalWaitsForThePassTurnWithoutFreezingTheWindow) {
   UniqueHandle turn(CreateMutexA(nullptr, TRUE, kPassGuardName));
   ASSERT_TRUE(turn);
   Start();
-  HWND dialog = Open();
+  const HWND dialog = OpenWithARemovalWaiting();
   ASSERT_NE(dialog, nullptr) << ui::DescribeScreen();
-  ui::SelectRow(dialog, kHistoryList, 3);
-  ui::Click(dialog, kHistoryAlertAgain);
-  EXPECT_TRUE(WaitUntil([&] { return ui::Text(dialog, kHistoryStatus) == kWaiting; })) << ui::Text(dialog, kHistoryStatus);
   EXPECT_FALSE(ui::IsEnabled(dialog, kHistoryAlertAgain));
 
   // The windows answer at once, and the rows stay usable, while the list waits untouched.
@@ -296,11 +286,8 @@ TEST_F(BargainHistory, ClosingWhileTheRemovalWaitsCallsItOffAndSaysSo) {
   Start();
 
   // Closing the dialog.
-  HWND dialog = Open();
+  HWND dialog = OpenWithARemovalWaiting();
   ASSERT_NE(dialog, nullptr) << ui::DescribeScreen();
-  ui::SelectRow(dialog, kHistoryList, 3);
-  ui::Click(dialog, kHistoryAlertAgain);
-  ASSERT_TRUE(WaitUntil([&] { return ui::Text(dialog, kHistoryStatus) == kWaiting; }));
   ui::PostClick(dialog, IDCANCEL);
   // A window that hangs in its close would hang every later look at it: the test ends then.
   Sleep(300);
@@ -310,11 +297,8 @@ TEST_F(BargainHistory, ClosingWhileTheRemovalWaitsCallsItOffAndSaysSo) {
   ASSERT_TRUE(ui::WaitForWindowGone(kCaption));
 
   // Closing the manager while the dialog is open.
-  dialog = Open();
+  dialog = OpenWithARemovalWaiting();
   ASSERT_NE(dialog, nullptr) << ui::DescribeScreen();
-  ui::SelectRow(dialog, kHistoryList, 3);
-  ui::Click(dialog, kHistoryAlertAgain);
-  ASSERT_TRUE(WaitUntil([&] { return ui::Text(dialog, kHistoryStatus) == kWaiting; }));
   ui::PostClick(window_, IDOK);
   Sleep(300);
   ASSERT_TRUE(Answers(window_)) << "the window hangs as it closes";
