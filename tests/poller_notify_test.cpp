@@ -167,6 +167,8 @@ class Backdrop {
   }
   ~Backdrop() {
     DestroyWindow(window_);
+    // The class holds the brush: the next backdrop registers it anew with its own.
+    UnregisterClassA("LotwiseGuideBackdrop", GetModuleHandleA(nullptr));
     DeleteObject(brush_);
   }
 
