@@ -289,7 +289,7 @@ int Minutes(const std::string& clock) {
 
 }  // namespace
 
-TEST_F(PollerNotify, OnlyTheContinuousPollerHasAnIconAndItsProgramCarriesThePicture) {
+TEST_F(PollerNotify, OnlyTheContinuousPollerHasAnIconItsProgramCarriesThePictureAndTaskbarCreatedAddsItAgain) {
   // The picture Explorer shows for the program.
   EXPECT_GE(ExtractIconExA(poller_.c_str(), -1, nullptr, nullptr, 0), 1u);
 
@@ -301,6 +301,12 @@ TEST_F(PollerNotify, OnlyTheContinuousPollerHasAnIconAndItsProgramCarriesThePict
   // The window is there a moment before its icon.
   EXPECT_TRUE(WaitUntil([&] { return IconExists(window); }));
   EXPECT_FALSE(IsWindowVisible(window));
+  // Nothing in Wine broadcasts "TaskbarCreated": the test plays the restarted shell. It takes
+  // the icon away, as a shell that starts anew has none, and sends the message.
+  ASSERT_TRUE(DeleteIcon(window));
+  ASSERT_FALSE(IconExists(window));
+  SendMessageA(window, RegisterWindowMessageA(kTaskbarCreatedMessageName), 0, 0);
+  EXPECT_TRUE(IconExists(window));
   EXPECT_EQ(RunProgram(poller_, "-k", folder_.Path()), 0);
   DWORD code = 1;
   ASSERT_TRUE(poller_process_.Wait(15000, &code));
@@ -325,13 +331,15 @@ TEST_F(PollerNotify, OnlyTheContinuousPollerHasAnIconAndItsProgramCarriesThePict
   EXPECT_TRUE(settings.Wait(15000)) << ui::DescribeScreen();
 }
 
-TEST_F(PollerNotify, TheTooltipShowsAPassInProgressThenTheLastAndTheNextPass) {
+TEST_F(PollerNotify, TheTooltipShowsAPassInProgressThenTheLastAndTheNextPassAndTheSearchesToCheck) {
   fixture_site::Site site;
   ASSERT_TRUE(site.Ready()) << site.ServerLog();
   ASSERT_TRUE(site.Put("/notify/compass.html", kCompassPage));
-  // A page that trickles in over about three seconds keeps the pass going.
+  // A page that trickles in over about three seconds keeps the pass going; a search already
+  // warned for failing goes on failing.
   WriteList("\"slow\" " + site.Address("/_/slow?file=notify/compass.html&pieces=6&pause=500") +
-            " 0 0 1 1\nnot a search\n\"quick\" " + site.Address("/notify/compass.html") + " 0 0 1 1\n");
+            " 0 0 1 1\nnot a search\n\"refused\" http://127.0.0.1:9/x 0 0 1 1\n");
+  WriteFileBytes(folder_.File("searchhealth.txt"), "refused\thttp://127.0.0.1:9/x\tfailed connection\t5\tnever\t1\r\n");
   const HWND window = StartPoller();
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return ui::WindowText(window) == "Lotwise: watching 2 searches\nPass in progress"; }))
@@ -342,7 +350,8 @@ TEST_F(PollerNotify, TheTooltipShowsAPassInProgressThenTheLastAndTheNextPass) {
   std::smatch match;
   std::string tip;
   const std::regex waiting(
-      "Lotwise: watching 2 searches\nLast pass ((?:\\d\\d/\\d\\d )?\\d\\d:\\d\\d), next ((?:\\d\\d/\\d\\d )?\\d\\d:\\d\\d)");
+      "Lotwise: watching 2 searches\nLast pass ((?:\\d\\d/\\d\\d )?\\d\\d:\\d\\d), next ((?:\\d\\d/\\d\\d )?\\d\\d:\\d\\d)\n"
+      "1 search needs checking");
   ASSERT_TRUE(WaitUntil([&] { return std::regex_match(tip = ui::WindowText(window), match, waiting); })) << tip;
   // The last pass is the log's "Last Search" minute (taken a moment later); the next comes the
   // run interval after the pass ended.
@@ -356,46 +365,27 @@ TEST_F(PollerNotify, TheTooltipShowsAPassInProgressThenTheLastAndTheNextPass) {
   EXPECT_TRUE(wait == 30 || wait == 31) << tip;
 }
 
-TEST_F(PollerNotify, TheTooltipCountsTheSearchesThatNeedChecking) {
-  // A search already warned for failing goes on failing.
-  WriteList("\"refused\" http://127.0.0.1:9/x 0 0 1 1\n\"fine\" http://127.0.0.1:9/y 0 0 1 1\n");
-  WriteFileBytes(folder_.File("searchhealth.txt"),
-                 "refused\thttp://127.0.0.1:9/x\tfailed connection\t5\tnever\t1\r\n"
-                 "fine\thttp://127.0.0.1:9/y\titems 2\t1\t01/02/24 10:00:00\t0\r\n");
-  const HWND window = StartPollerAfterItsFirstPass();
-  ASSERT_NE(window, nullptr);
-  std::string tip;
-  EXPECT_TRUE(WaitUntil([&] {
-    return std::regex_match(tip = ui::WindowText(window),
-                            std::regex("Lotwise: watching 2 searches\nLast pass .*, next .*\n1 search needs checking"));
-  })) << tip << "\n" << ReadFileBytes(folder_.File("searchhealth.txt"));
-}
-
-// Nothing in Wine broadcasts "TaskbarCreated": the test plays the restarted shell. It takes
-// the icon away, as a shell that starts anew has none, and sends the message.
-TEST_F(PollerNotify, TaskbarCreatedAddsTheIconAgain) {
-  const HWND window = StartPollerAfterItsFirstPass();
-  ASSERT_NE(window, nullptr);
-  ASSERT_TRUE(IconExists(window));
-  ASSERT_TRUE(DeleteIcon(window));
-  ASSERT_FALSE(IconExists(window));
-  SendMessageA(window, RegisterWindowMessageA(kTaskbarCreatedMessageName), 0, 0);
-  EXPECT_TRUE(IconExists(window));
-}
-
 // Every way to the manager while no alert waits: the menu opened by a right click at its
 // point, its first item chosen with the keyboard as a user would; a click on the icon or the
 // keyboard's selection of it; a click on a balloon; and the menu's command itself.
+// The menu's picture for the user's guide is taken here.
 TEST_F(PollerNotify, WithNoAlertWaitingTheMenuTheIconAndItsBalloonOpenTheManager) {
+  Backdrop backdrop;
   const HWND window = StartPollerAfterItsFirstPass();
   ASSERT_NE(window, nullptr);
-  PostIconEvent(window, WM_CONTEXTMENU, 300, 400);
+  HWND icon = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (icon = TrayIconWindow()) != nullptr && IsWindowVisible(icon); }))
+      << ui::DescribeScreen();
+  RECT rect{};
+  ASSERT_TRUE(GetWindowRect(icon, &rect));
+  const POINT point{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  PostIconEvent(window, WM_CONTEXTMENU, point.x, point.y);
   HWND menu = nullptr;
   ASSERT_TRUE(WaitUntil([&] { return (menu = FindMenuOf(poller_process_.Id())) != nullptr; })) << ui::DescribeScreen();
-  RECT rect{};
   GetWindowRect(menu, &rect);
-  EXPECT_EQ(rect.left, 300);
-  EXPECT_EQ(rect.top, 400);
+  EXPECT_EQ(rect.left, point.x);
+  EXPECT_EQ(rect.top, point.y);
+  EXPECT_TRUE(SaveGuideShot("notify_menu", {icon, menu}));
   PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
   PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
   EXPECT_TRUE(ManagerOpenedAndClosed()) << ui::DescribeScreen();
@@ -413,7 +403,7 @@ TEST_F(PollerNotify, WithNoAlertWaitingTheMenuTheIconAndItsBalloonOpenTheManager
   EXPECT_TRUE(poller_process_.IsRunning());
 }
 
-TEST_F(PollerNotify, SearchNowMakesAOnePassRunInThePollersFolder) {
+TEST_F(PollerNotify, SearchNowMakesAOnePassRunAndStopWatchingEndsThePollerAsAStopDoesWhileItWaits) {
   const HWND window = StartPollerAfterItsFirstPass();
   ASSERT_NE(window, nullptr);
   // The log's last line may be on disk a moment before the log is closed.
@@ -422,11 +412,7 @@ TEST_F(PollerNotify, SearchNowMakesAOnePassRunInThePollersFolder) {
   // With 30 minutes until its own next pass, a new log comes from the one-pass run.
   EXPECT_TRUE(WaitUntil([&] { return PassClosed(folder_); }, 30000)) << ui::DescribeScreen();
   EXPECT_TRUE(poller_process_.IsRunning());
-}
 
-TEST_F(PollerNotify, StopWatchingEndsThePollerAsAStopDoesWhileItWaits) {
-  const HWND window = StartPollerAfterItsFirstPass();
-  ASSERT_NE(window, nullptr);
   UniqueHandle run(OpenEventA(SYNCHRONIZE, FALSE, "Lotwise - Run"));
   ASSERT_TRUE(run);
   EXPECT_EQ(WaitForSingleObject(run.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
@@ -471,20 +457,6 @@ TEST_F(PollerNotify, StopWatchingDuringAPassEndsItAfterTheSearch) {
   EXPECT_NE(log.find("Closed temphtml.html"), std::string::npos) << log;
   EXPECT_EQ(log.find("DESCRIPTION:second"), std::string::npos) << log;
   EXPECT_EQ(log.find("Closed lotwise2.ini"), std::string::npos) << log;
-}
-
-TEST_F(PollerNotify, StartAtLogonIsTurnedOffAndOnForThisUser) {
-  const HWND window = StartPollerAfterItsFirstPass();
-  ASSERT_NE(window, nullptr);
-  SendMessageA(window, WM_COMMAND, kNotifyStartAtLogon, 0);
-  RegistryValue value = QueryValue(HKEY_CURRENT_USER, kUserKey, "StartAtLogon");
-  EXPECT_TRUE(value.exists);
-  EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(value.data, std::string("0", 2));
-  SendMessageA(window, WM_COMMAND, kNotifyStartAtLogon, 0);
-  EXPECT_EQ(QueryValue(HKEY_CURRENT_USER, kUserKey, "StartAtLogon").data, std::string("1", 2));
-  // The machine's settings key is not where it goes.
-  EXPECT_FALSE(QueryValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "StartAtLogon").exists);
 }
 
 // With pop-ups on, each alert dialog has its balloon; the icon or the balloon chosen brings
@@ -554,11 +526,20 @@ TEST_F(PollerNotify, WithPopUpsOffAPassWithBargainsShowsOneBalloon) {
   EXPECT_EQ(ui::FindTopWindow("Lotwise Alert V2.8"), nullptr);
 }
 
-// Setup's Startup shortcut is every user's; a user who unticks "Start at logon" has the poller
-// that it starts for them end at once, without a word. Any other start still watches.
-TEST_F(PollerNotify, AfterStartAtLogonIsUntickedThePollerThatTheStartupShortcutStartsEndsAtOnce) {
+// Setup's Startup shortcut is every user's; a user who unticks "Start at logon" (kept under
+// HKCU) has the poller that it starts for them end at once, without a word. Any other start
+// still watches.
+TEST_F(PollerNotify, StartAtLogonUntickedForThisUserEndsThePollerThatTheStartupShortcutStarts) {
   const HWND window = StartPollerAfterItsFirstPass();
   ASSERT_NE(window, nullptr);
+  // The menu's item turns it off and on again for this user alone.
+  SendMessageA(window, WM_COMMAND, kNotifyStartAtLogon, 0);
+  RegistryValue value = QueryValue(HKEY_CURRENT_USER, kUserKey, "StartAtLogon");
+  EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(value.data, std::string("0", 2));
+  SendMessageA(window, WM_COMMAND, kNotifyStartAtLogon, 0);
+  EXPECT_EQ(QueryValue(HKEY_CURRENT_USER, kUserKey, "StartAtLogon").data, std::string("1", 2));
+  EXPECT_FALSE(QueryValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "StartAtLogon").exists);
   SendMessageA(window, WM_COMMAND, kNotifyStartAtLogon, 0);
   ASSERT_EQ(RunProgram(poller_, "-k", folder_.Path()), 0);
   ASSERT_TRUE(poller_process_.Wait(15000));
@@ -596,22 +577,4 @@ TEST_F(PollerNotify, AfterStartAtLogonIsUntickedThePollerThatTheStartupShortcutS
   DWORD code = 1;
   EXPECT_TRUE(atLogon.Ended(15000, &code));
   EXPECT_EQ(code, 0u);
-}
-
-// For the user's guide: the menu opened at the icon, as a right click on it opens it.
-TEST_F(PollerNotify, ScreenshotOfTheMenuAtTheIcon) {
-  Backdrop backdrop;
-  const HWND window = StartPollerAfterItsFirstPass();
-  ASSERT_NE(window, nullptr);
-  HWND icon = nullptr;
-  ASSERT_TRUE(WaitUntil([&] { return (icon = TrayIconWindow()) != nullptr && IsWindowVisible(icon); }))
-      << ui::DescribeScreen();
-  RECT rect{};
-  ASSERT_TRUE(GetWindowRect(icon, &rect));
-  PostIconEvent(window, WM_CONTEXTMENU, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-  HWND menu = nullptr;
-  ASSERT_TRUE(WaitUntil([&] { return (menu = FindMenuOf(poller_process_.Id())) != nullptr; })) << ui::DescribeScreen();
-  EXPECT_TRUE(SaveGuideShot("notify_menu", {icon, menu}));
-  PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-  EXPECT_TRUE(WaitUntil([&] { return FindMenuOf(poller_process_.Id()) == nullptr; })) << ui::DescribeScreen();
 }
