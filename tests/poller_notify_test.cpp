@@ -16,6 +16,7 @@
 #include "poller/engine/notify_ids.h"
 #include "tests/fixture_site/fixture_site_client.h"
 #include "tests/support/compass_page.h"
+#include "tests/support/icon_probe.h"
 #include "tests/support/screen_capture.h"
 #include "tests/support/test_support.h"
 #include "tests/uidriver/ui_driver.h"
@@ -26,16 +27,6 @@ namespace {
 
 // This user's own settings, beside the machine's settings key.
 constexpr char kUserKey[] = "Software\\Rure Lotwise";
-
-// A change of nothing, made from this process as any program may: it succeeds exactly while
-// the shell holds the poller's icon.
-bool IconExists(HWND window) {
-  NOTIFYICONDATAA data{};
-  data.cbSize = sizeof data;
-  data.hWnd = window;
-  data.uID = kNotifyIconId;
-  return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
-}
 
 bool DeleteIcon(HWND window) {
   NOTIFYICONDATAA data{};
