@@ -2,11 +2,13 @@
 // lines byte for byte, and the append of one whole line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/alert_history.h"
@@ -22,18 +24,10 @@ AlertHistoryEntry Entry(const std::string& id, AlertAnswer answer = AlertAnswer:
   return {"12/06/24 14:05:09", "brass compass", id, "Antique brass ship compass", "19.50", 0, 2, 42, 25.0f, answer};
 }
 
-// Entries compared by every field.
-void ExpectSame(const AlertHistoryEntry& read, const AlertHistoryEntry& written) {
-  EXPECT_EQ(read.raised, written.raised);
-  EXPECT_EQ(read.searchDescription, written.searchDescription);
-  EXPECT_EQ(read.id, written.id);
-  EXPECT_EQ(read.description, written.description);
-  EXPECT_EQ(read.price, written.price);
-  EXPECT_EQ(read.days, written.days);
-  EXPECT_EQ(read.hours, written.hours);
-  EXPECT_EQ(read.minutes, written.minutes);
-  EXPECT_EQ(read.targetPrice, written.targetPrice);
-  EXPECT_EQ(read.answer, written.answer);
+// Every field, for comparing entries.
+auto Fields(const AlertHistoryEntry& e) {
+  return std::tie(e.raised, e.searchDescription, e.id, e.description, e.price, e.days, e.hours, e.minutes,
+                  e.targetPrice, e.answer);
 }
 
 std::vector<std::string> Ids(const std::vector<AlertHistoryEntry>& entries) {
@@ -42,70 +36,54 @@ std::vector<std::string> Ids(const std::vector<AlertHistoryEntry>& entries) {
   return ids;
 }
 
+// A line that reads, with one field replaced.
+std::string GoodLineWith(std::size_t field, const std::string& value) {
+  std::vector<std::string> fields = {"12/06/24 14:05:09", "brass compass", "371", "ship compass", "19.50",
+                                     "0", "2", "42", "25.00", "now"};
+  fields[field] = value;
+  std::string line = fields[0];
+  for (std::size_t i = 1; i < fields.size(); ++i) line += "\t" + fields[i];
+  return line;
+}
+
 // Large files compared without gtest's line diff, which takes minutes on a megabyte.
 ::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected) {
   if (actual == expected) return ::testing::AssertionSuccess();
-  std::size_t at = 0;
-  while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
+  const auto at = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end()).first;
   return ::testing::AssertionFailure() << actual.size() << " bytes, not " << expected.size()
-                                       << "; they differ from byte " << at;
+                                       << "; they differ from byte " << at - actual.begin();
 }
 
 // The file read through the FILE* reader.
 std::vector<AlertHistoryEntry> ReadFromFile(const char* path) {
   std::vector<AlertHistoryEntry> entries;
   const UniqueFile file(std::fopen(path, "rb"));
-  EXPECT_TRUE(file != nullptr);
-  if (file) {
-    EXPECT_TRUE(ReadAlertHistory(file.get(), &entries));
-  }
+  EXPECT_TRUE(file && ReadAlertHistory(file.get(), &entries)) << path;
   return entries;
 }
 
 }  // namespace
 
-TEST(AlertHistoryLine, TabsAndLineEndsInFieldsBecomeBlanks) {
+TEST(AlertHistoryLine, TabsAndLineEndsInFieldsBecomeBlanksAndLongFieldsAreCut) {
   std::tm when{};
-  when.tm_year = 124;
-  when.tm_mon = 11;
-  when.tm_mday = 6;
-  when.tm_hour = 14;
-  when.tm_min = 5;
-  when.tm_sec = 9;
-  AlertHistoryEntry entry = Entry("371\t2", AlertAnswer::Unanswered);
-  entry.raised = FormatPassTime(when);
-  entry.searchDescription = "brass\tcompass\r\n";
-  entry.description = "Antique\r\nbrass\rship\ncompass";
-  entry.price = "19\t50";
-  entry.days = -1;
-  entry.targetPrice = 25.5f;
-  EXPECT_EQ(FormatAlertHistoryLine(entry),
+  when.tm_year = 124; when.tm_mon = 11; when.tm_mday = 6;
+  when.tm_hour = 14; when.tm_min = 5; when.tm_sec = 9;
+  EXPECT_EQ(FormatAlertHistoryLine({FormatPassTime(when), "brass\tcompass\r\n", "371\t2",
+                                    "Antique\r\nbrass\rship\ncompass", "19\t50", -1, 2, 42, 25.5f,
+                                    AlertAnswer::Unanswered}),
             "12/06/24 14:05:09\tbrass compass  \t371 2\tAntique  brass ship compass\t19 50\t-1\t2\t42\t25.50\t"
             "unanswered\r\n");
-}
 
-TEST(AlertHistoryLine, FieldsAsLongAsThePollerHoldsAreKeptWhole) {
-  AlertHistoryEntry entry = Entry("");
-  entry.searchDescription = std::string(kAlertHistorySearchLength, 's');
-  entry.id = std::string(kAlertHistoryIdLength, 'i');
-  entry.description = std::string(kAlertHistoryDescriptionLength, 'd');
-  entry.price = std::string(kAlertHistoryPriceLength, '9');
-  EXPECT_EQ(kAlertHistorySearchLength, 127u);
-  EXPECT_EQ(kAlertHistoryIdLength, 63u);
-  EXPECT_EQ(kAlertHistoryDescriptionLength, 511u);
-  EXPECT_EQ(kAlertHistoryPriceLength, 131u);
+  // Fields as long as the poller's buffers hold are kept whole; one byte more is cut.
+  const AlertHistoryEntry entry = {"12/06/24 14:05:09", std::string(127, 's'), std::string(63, 'i'),
+                                   std::string(511, 'd'), std::string(131, '9'), 0, 2, 42, 25.0f, AlertAnswer::Now};
   const std::string line = FormatAlertHistoryLine(entry);
-  std::vector<AlertHistoryEntry> read = ReadAlertHistory(line);
+  const std::vector<AlertHistoryEntry> read = ReadAlertHistory(line);
   ASSERT_EQ(read.size(), 1u);
-  ExpectSame(read[0], entry);
-
-  // Beyond what the poller's buffers hold, a field is cut to its length.
-  AlertHistoryEntry longer = entry;
-  longer.searchDescription += "S";
-  longer.id += "I";
-  longer.description += "D";
-  longer.price += "P";
-  EXPECT_EQ(FormatAlertHistoryLine(longer), line);
+  EXPECT_EQ(Fields(read[0]), Fields(entry));
+  EXPECT_EQ(FormatAlertHistoryLine({entry.raised, entry.searchDescription + "S", entry.id + "I",
+                                    entry.description + "D", entry.price + "P", 0, 2, 42, 25.0f, AlertAnswer::Now}),
+            line);
 }
 
 TEST(AlertHistoryLine, EveryAnswerAndNumberReadsBackAsWritten) {
@@ -113,6 +91,7 @@ TEST(AlertHistoryLine, EveryAnswerAndNumberReadsBackAsWritten) {
   const AlertAnswer answers[] = {AlertAnswer::Now, AlertAnswer::Later, AlertAnswer::Never, AlertAnswer::None,
                                  AlertAnswer::Unanswered};
   const float targets[] = {0.0f, 0.1f, 19.99f, 1000000.0f, 131072.06f, -5.5f, FLT_MAX, -FLT_MAX};
+  std::string bytes;
   for (int i = 0; i < 8; ++i) {
     AlertHistoryEntry entry = Entry(std::to_string(i), answers[i % 5]);
     entry.targetPrice = targets[i];
@@ -121,69 +100,45 @@ TEST(AlertHistoryLine, EveryAnswerAndNumberReadsBackAsWritten) {
     entry.minutes = i == 3 ? -59 : 0;
     if (i == 4) entry.searchDescription = entry.id = entry.description = entry.price = "";
     written.push_back(entry);
+    bytes += FormatAlertHistoryLine(entry);
   }
-  std::string bytes;
-  for (const AlertHistoryEntry& entry : written) bytes += FormatAlertHistoryLine(entry);
   EXPECT_EQ(FormatAlertHistoryLine(written[7]),
             "12/06/24 14:05:09\tbrass compass\t7\tAntique brass ship compass\t19.50\t7\t23\t0\t"
             "-340282346638528859811704183484516925440.00\tnever\r\n");
   const std::vector<AlertHistoryEntry> read = ReadAlertHistory(bytes);
   ASSERT_EQ(read.size(), written.size());
-  for (std::size_t i = 0; i < read.size(); ++i) {
-    ExpectSame(read[i], written[i]);
-    EXPECT_EQ(FormatAlertHistoryLine(read[i]), FormatAlertHistoryLine(written[i]));
-  }
+  for (std::size_t i = 0; i < read.size(); ++i) EXPECT_EQ(Fields(read[i]), Fields(written[i])) << i;
   for (AlertAnswer answer : answers) {
     AlertAnswer back = AlertAnswer::Now;
-    EXPECT_TRUE(ParseAlertAnswer(AlertAnswerWord(answer), &back));
-    EXPECT_EQ(back, answer);
+    EXPECT_TRUE(ParseAlertAnswer(AlertAnswerWord(answer), &back) && back == answer) << AlertAnswerWord(answer);
   }
 }
 
 TEST(AlertHistoryRead, DamagedLinesAndALastLineWithoutItsEndAreSkipped) {
-  const std::string good = "12/06/24 14:05:09\tbrass compass\t371\tship compass\t19.50\t0\t2\t42\t25.00\tnow";
-  const char* damaged[] = {
-      "12/06/24 14:05:09\tbrass compass\t371\tship compass\t19.50\t0\t2\t42\t25.00",             // nine fields
-      "12/06/24 14:05:09\tbrass\tcompass\t371\tship compass\t19.50\t0\t2\t42\t25.00\tnow",      // eleven
-      "13/06/24 14:05:09\tbrass compass\t371\tship compass\t19.50\t0\t2\t42\t25.00\tnow",       // month 13
-      "12/06/24 24:05:09\tbrass compass\t371\tship compass\t19.50\t0\t2\t42\t25.00\tnow",       // hour 24
-      "12/6/24 14:05:09\tbrass compass\t371\tship compass\t19.50\t0\t2\t42\t25.00\tnow",
-      "12/06/2024 14:05\tbrass compass\t371\tship compass\t19.50\t0\t2\t42\t25.00\tnow",
-      "12/06/24 14:05:09\tbrass compass\t371\tship compass\t19.50\tx\t2\t42\t25.00\tnow",       // days not a number
-      "12/06/24 14:05:09\tbrass compass\t371\tship compass\t19.50\t0\t+2\t42\t25.00\tnow",
-      "12/06/24 14:05:09\tbrass compass\t371\tship compass\t19.50\t0\t2\t042\t25.00\tnow",
-      "12/06/24 14:05:09\tbrass compass\t371\tship compass\t19.50\t0\t2\t\t25.00\tnow",
-      "12/06/24 14:05:09\tbrass compass\t371\tship compass\t19.50\t2147483648\t2\t42\t25.00\tnow",
-      "12/06/24 14:05:09\tbrass compass\t371\tship compass\t19.50\t0\t2\t42\t25\tnow",          // not %.2f
-      "12/06/24 14:05:09\tbrass compass\t371\tship compass\t19.50\t0\t2\t42\t25.001\tnow",
-      "12/06/24 14:05:09\tbrass compass\t371\tship compass\t19.50\t0\t2\t42\t 25.00\tnow",
-      "12/06/24 14:05:09\tbrass compass\t371\tship compass\t19.50\t0\t2\t42\tinf\tnow",
-      "12/06/24 14:05:09\tbrass compass\t371\tship compass\t19.50\t0\t2\t42\t-nan\tnow",
-      "12/06/24 14:05:09\tbrass compass\t371\tship compass\t19.50\t0\t2\t42\t25.00\tNow",       // unknown answer
-      "12/06/24 14:05:09\tbrass compass\t371\tship compass\t19.50\t0\t2\t42\t25.00\tmaybe",
-      "12/06/24 14:05:09\tbrass compass\t371\tship\rcompass\t19.50\t0\t2\t42\t25.00\tnow",      // a bare CR
-      "",
-      "[Settings]",
+  const std::string good = GoodLineWith(9, "now");
+  std::vector<std::string> damaged = {good.substr(0, good.rfind('\t')), "", "[Settings]"};  // nine fields
+  const std::pair<std::size_t, std::string> wrongFields[] = {
+      {1, "brass\tcompass"},  // eleven fields
+      {0, "13/06/24 14:05:09"}, {0, "12/06/24 24:05:09"}, {0, "12/6/24 14:05:09"}, {0, "12/06/2024 14:05"},
+      {2, std::string("3\0" "7", 3)}, {3, "ship\rcompass"}, {3, std::string(kAlertHistoryDescriptionLength + 1, 'd')},
+      {5, "x"}, {6, "+2"}, {7, "042"}, {7, ""}, {5, "2147483648"},
+      {8, "25"}, {8, "25.001"}, {8, " 25.00"}, {8, "inf"}, {8, "-nan"},  // not as %.2f writes it
+      {9, "Now"}, {9, "maybe"},
   };
+  for (const auto& [field, value] : wrongFields) damaged.push_back(GoodLineWith(field, value));
   std::string bytes = good + "\r\n";
-  for (const char* line : damaged) {
+  for (const std::string& line : damaged) {
     AlertHistoryEntry entry;
     EXPECT_FALSE(ParseAlertHistoryLine(line, &entry)) << line;
-    bytes += std::string(line) + "\r\n";
+    bytes += line + "\r\n";
   }
-  const char nulInId[] = "12/06/24 14:05:09\tbrass compass\t3\0" "7\tship compass\t19.50\t0\t2\t42\t25.00\tnow\r\n";
-  bytes += std::string(nulInId, sizeof nulInId - 1);
-  bytes += "12/06/24 14:05:09\tbrass compass\t371\t" + std::string(kAlertHistoryDescriptionLength + 1, 'd') +
-           "\t19.50\t0\t2\t42\t25.00\tnow\r\n";
   bytes += std::string(100000, 'x') + good + "\r\n";  // a line far longer than any entry
   bytes += "12/06/24 14:05:10\tbrass compass\t372\tship compass\t31.00\t0\t0\t5\t25.00\tnever\n";  // bare LF
   bytes += "12/06/24 14:05:11\tbrass compass\t373\tship compass\t9.00\t0\t0\t1\t25.00\tlater\r\n";
   bytes += good + "\r";  // cut short between CR and LF
 
   const std::vector<AlertHistoryEntry> read = ReadAlertHistory(bytes);
-  EXPECT_EQ(Ids(read), (std::vector<std::string>{"371", "372", "373"}));
-  ASSERT_EQ(read.size(), 3u);
-  EXPECT_EQ(read[1].answer, AlertAnswer::Never);
+  ASSERT_EQ(Ids(read), (std::vector<std::string>{"371", "372", "373"}));
   EXPECT_EQ(FormatAlertHistoryLine(read[0]), good + "\r\n");
 
   // The FILE* reader, fed in pieces, reads the same.
@@ -193,26 +148,25 @@ TEST(AlertHistoryRead, DamagedLinesAndALastLineWithoutItsEndAreSkipped) {
   std::remove(kPath);
 }
 
-TEST(AlertHistoryCap, BeyondTheCapTheNewestLinesStayByteForByte) {
+TEST(AlertHistoryCap, BeyondElevenThousandLinesTheNewestTenThousandStayByteForByte) {
   const char kPath[] = "alert_history_cap.txt";
   const std::string temporary = TemporaryAlertHistoryPath(kPath);
   EXPECT_EQ(temporary, "alert_history_cap.txt.tmp");
   std::remove(kPath);
   EXPECT_EQ(CapAlertHistory(kPath), AlertHistoryCap::Untouched);
   EXPECT_FALSE(Exists(kPath));
-  EXPECT_EQ(kAlertHistoryKeptLines, 10000);
-  EXPECT_EQ(kAlertHistoryCapLines, 11000);
 
-  std::vector<std::string> lines;
-  for (int i = 0; i < kAlertHistoryCapLines + 1; ++i) lines.push_back(FormatAlertHistoryLine(Entry(std::to_string(i))));
   const char damagedLine[] = "damaged\0line\tof\tanother\xff kind\r\n";
   const std::string damaged(damagedLine, sizeof damagedLine - 1);
-  lines[5000] = damaged;
-  std::string whole;
-  for (const std::string& line : lines) whole += line;
+  std::string whole, newest;
+  for (int i = 0; i < 11001; ++i) {
+    const std::string line = i == 5000 ? damaged : FormatAlertHistoryLine(Entry(std::to_string(i)));
+    whole += line;
+    if (i >= 1001) newest += line;
+  }
 
   // 11,000 lines: left as they are.
-  const std::string atCap = whole.substr(lines[0].size());
+  const std::string atCap = whole.substr(whole.find('\n') + 1);
   ASSERT_TRUE(WriteFileBytes(kPath, atCap));
   EXPECT_EQ(CapAlertHistory(kPath), AlertHistoryCap::Untouched);
   EXPECT_TRUE(SameBytes(ReadFileBytes(kPath), atCap));
@@ -221,14 +175,10 @@ TEST(AlertHistoryCap, BeyondTheCapTheNewestLinesStayByteForByte) {
   // 11,001 lines: the newest 10,000, the damaged one among them byte for byte.
   ASSERT_TRUE(WriteFileBytes(kPath, whole));
   EXPECT_EQ(CapAlertHistory(kPath), AlertHistoryCap::Capped);
-  std::string newest;
-  for (std::size_t i = lines.size() - kAlertHistoryKeptLines; i < lines.size(); ++i) newest += lines[i];
-  const std::string capped = ReadFileBytes(kPath);
-  EXPECT_TRUE(SameBytes(capped, newest));
-  EXPECT_NE(capped.find(damaged), std::string::npos);
+  EXPECT_TRUE(SameBytes(ReadFileBytes(kPath), newest));
   EXPECT_FALSE(Exists(temporary));
   const std::vector<AlertHistoryEntry> read = ReadFromFile(kPath);
-  ASSERT_EQ(read.size(), static_cast<std::size_t>(kAlertHistoryKeptLines - 1));
+  ASSERT_EQ(read.size(), 9999u);
   EXPECT_EQ(read.front().id, "1001");
   EXPECT_EQ(read.back().id, "11000");
   std::remove(kPath);
@@ -238,23 +188,18 @@ TEST(AlertHistoryCap, AFileOfAnotherKindIsCappedByItsLineEndsOrLeftAlone) {
   const char kPath[] = "alert_history_binary.txt";
   // Bare LFs, NUL bytes, no CR, a last line without its end.
   std::string bytes;
-  for (int i = 0; i <= kAlertHistoryCapLines; ++i) bytes += std::string("\0\x01", 2) + std::to_string(i) + "\n";
+  for (int i = 0; i <= 11000; ++i) bytes += std::string("\0\x01", 2) + std::to_string(i) + "\n";
   bytes += std::string("\0tail", 5);
   ASSERT_TRUE(WriteFileBytes(kPath, bytes));
   EXPECT_EQ(CapAlertHistory(kPath), AlertHistoryCap::Capped);
-  const std::string kept = ReadFileBytes(kPath);
-  const std::string firstKept = std::string("\0\x01", 2) + "1001\n";
-  EXPECT_EQ(kept.substr(0, firstKept.size()), firstKept);
-  EXPECT_TRUE(SameBytes(kept, bytes.substr(bytes.find(firstKept))));
-  std::remove(kPath);
+  EXPECT_TRUE(SameBytes(ReadFileBytes(kPath), bytes.substr(bytes.find(std::string("\0\x01", 2) + "1001\n"))));
 
   // One huge line with no line end at all.
   ASSERT_TRUE(WriteFileBytes(kPath, std::string(3 * 1024 * 1024, '\0')));
   EXPECT_EQ(CapAlertHistory(kPath), AlertHistoryCap::Untouched);
-  std::remove(kPath);
+  std::filesystem::remove_all(kPath);
 
   // A folder in the file's place: a failure to tell, nothing thrown.
-  std::filesystem::remove_all(kPath);
   ASSERT_TRUE(std::filesystem::create_directory(kPath));
   EXPECT_EQ(CapAlertHistory(kPath), AlertHistoryCap::Failed);
   std::filesystem::remove(kPath);
