@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "manager/core/history_rows.h"
@@ -28,75 +29,52 @@ constexpr std::array<int, kHistoryColumns> kColumns = {200, 200, 200, 100, 200, 
 }  // namespace
 
 TEST(HistoryRows, ATextIsCutWithAnEllipsisToItsWidth) {
-  const CharWidths widths = Widths();
   const std::string e(1, kHistoryEllipsis);
-  struct Case {
-    std::string text;
-    int width;
-    std::string shown;
-  } cases[] = {
-      {"abcd", 20, "abcd"},           // exactly as wide
-      {"abcd", 19, "ab" + e},         // 20 is too wide; 10 + 6 fits, 15 + 6 does not
-      {"abcdefgh", 22, "abc" + e},    // 15 + 6 = 21
-      {"WWWW", 30, "WW" + e},         // 18 + 6 = 24; a third W would make 33
-      {"abcd", 6, e},                 // room for the ellipsis alone
-      {"abcd", 3, e},                 // not even that: the ellipsis still tells the cut
-      {"", 0, ""},
+  const struct { std::string text; int width; std::string shown; } cases[] = {
+      {"abcd", 20, "abcd"}, {"abcd", 19, "ab" + e},      // exactly as wide; then 10 + 6 fits, 15 + 6 does not
+      {"abcdefgh", 22, "abc" + e}, {"WWWW", 30, "WW" + e},  // 15 + 6 = 21; 18 + 6 = 24, a third W makes 33
+      {"abcd", 6, e}, {"abcd", 3, e}, {"", 0, ""},      // room for the ellipsis alone, then not even that
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text + " in " + std::to_string(c.width));
-    EXPECT_EQ(CutToWidth(c.text, c.width, widths), c.shown);
-  }
+  for (const auto& c : cases) EXPECT_EQ(CutToWidth(c.text, c.width, Widths()), c.shown) << c.text << " in " << c.width;
 }
 
 TEST(HistoryRows, TimeLeftAnswerAndTheBlocksEnd) {
-  EXPECT_EQ(FormatTimeLeft(2, 5, 17), "2d 5h 17m");
-  EXPECT_EQ(FormatTimeLeft(2, 0, 0), "2d 0h 0m");
-  EXPECT_EQ(FormatTimeLeft(0, 5, 0), "5h 0m");
-  EXPECT_EQ(FormatTimeLeft(0, 0, 42), "42m");
-  EXPECT_EQ(FormatTimeLeft(0, 0, 0), "0m");
+  const struct { int days, hours, minutes; const char* text; } times[] = {
+      {2, 5, 17, "2d 5h 17m"}, {2, 0, 0, "2d 0h 0m"}, {0, 5, 0, "5h 0m"}, {0, 0, 42, "42m"}, {0, 0, 0, "0m"}};
+  for (const auto& t : times) EXPECT_EQ(FormatTimeLeft(t.days, t.hours, t.minutes), t.text);
 
-  EXPECT_STREQ(AnswerText(AlertAnswer::Now), "View Now");
-  EXPECT_STREQ(AnswerText(AlertAnswer::Later), "View Later");
-  EXPECT_STREQ(AnswerText(AlertAnswer::Never), "View Never");
-  EXPECT_STREQ(AnswerText(AlertAnswer::None), "Pop-ups off");
-  EXPECT_STREQ(AnswerText(AlertAnswer::Unanswered), "Unanswered");
+  const std::pair<AlertAnswer, const char*> answers[] = {
+      {AlertAnswer::Now, "View Now"}, {AlertAnswer::Later, "View Later"}, {AlertAnswer::Never, "View Never"},
+      {AlertAnswer::None, "Pop-ups off"}, {AlertAnswer::Unanswered, "Unanswered"}};
+  for (const auto& [answer, text] : answers) EXPECT_STREQ(AnswerText(answer), text);
 
   std::tm end{};
-  end.tm_year = 104;  // 2004
-  end.tm_mon = 11;
-  end.tm_mday = 16;
+  end.tm_year = 104; end.tm_mon = 11; end.tm_mday = 16;
   EXPECT_EQ(FormatBlockedUntil(end), "Blocked until 12/16/04");
-  end.tm_year = 100;
-  end.tm_mon = 0;
-  end.tm_mday = 2;
+  end.tm_year = 100; end.tm_mon = 0; end.tm_mday = 2;
   EXPECT_EQ(FormatBlockedUntil(end), "Blocked until 01/02/00");
 }
 
-TEST(HistoryRows, TheNewestAlertComesFirstWhateverItsDate) {
+TEST(HistoryRows, TheNewestAlertComesFirstWhateverItsDateEachColumnCutToItsWidth) {
   // In file order: the last line is the newest, though its date sorts first as text.
-  const HistoryTable table({Entry("12/30/25 23:59:00", "brass compass", "371", "Brass ship compass", AlertAnswer::Now),
-                            Entry("12/31/25 10:00:00", "slide rule", "4455", "Boxwood slide rule", AlertAnswer::Never),
-                            Entry("01/01/26 08:15:00", "globe", "9", "Desk globe", AlertAnswer::None)},
-                           kColumns, Widths());
-  ASSERT_EQ(table.Size(), 3u);
+  const std::string longDescription = "Antique brass ship compass in its fitted box, with the maker's label";
+  const HistoryTable table(
+      {Entry("12/30/25 23:58:00", "brass compass", "371", longDescription.c_str(), AlertAnswer::Later),
+       Entry("12/30/25 23:59:00", "brass compass", "371", "Brass ship compass", AlertAnswer::Now),
+       Entry("12/31/25 10:00:00", "slide rule", "4455", "Boxwood slide rule", AlertAnswer::Never),
+       Entry("01/01/26 08:15:00", "globe", "9", "Desk globe", AlertAnswer::None)},
+      kColumns, Widths());
+  ASSERT_EQ(table.Size(), 4u);
   EXPECT_EQ(table.Text(0), "01/01/26 08:15:00\tglobe\t9\tDesk globe\t19.50\t2d 5h 17m\t25.00\tPop-ups off");
   EXPECT_EQ(table.Text(1), "12/31/25 10:00:00\tslide rule\t4455\tBoxwood slide rule\t19.50\t2d 5h 17m\t25.00\tView Never");
   EXPECT_EQ(table.Text(2),
             "12/30/25 23:59:00\tbrass compass\t371\tBrass ship compass\t19.50\t2d 5h 17m\t25.00\tView Now");
-  EXPECT_EQ(table.Entry(1).id, "4455");
-  EXPECT_EQ(table.Entry(1).answer, AlertAnswer::Never);
-}
-
-TEST(HistoryRows, EachColumnIsCutToItsOwnWidth) {
-  const std::string longDescription = "Antique brass ship compass in its fitted box, with the maker's label";
-  const HistoryTable table({Entry("12/30/25 23:59:00", "brass compass", "371", longDescription.c_str(),
-                                  AlertAnswer::Later)},
-                           kColumns, Widths());
   // 100 pixels less the gap, of which the ellipsis takes 6: bytes of 5 in the rest.
   const std::size_t fits = (100 - kHistoryColumnGap - 6) / 5;
-  EXPECT_EQ(table.Text(0), "12/30/25 23:59:00\tbrass compass\t371\t" + longDescription.substr(0, fits) +
+  EXPECT_EQ(table.Text(3), "12/30/25 23:58:00\tbrass compass\t371\t" + longDescription.substr(0, fits) +
                                kHistoryEllipsis + "\t19.50\t2d 5h 17m\t25.00\tView Later");
+  EXPECT_EQ(table.Entry(1).id, "4455");
+  EXPECT_EQ(table.Entry(1).answer, AlertAnswer::Never);
 }
 
 TEST(HistoryRows, TheFilterFindsItsTextInTheSearchOrTheDescriptionWhateverTheCase) {
