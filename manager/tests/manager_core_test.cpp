@@ -2,6 +2,7 @@
 // shortcut file name, without a window.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -41,9 +42,7 @@ TEST(ManagerPaths, FolderOrDefaults) {
   EXPECT_EQ(std::string(paths.searchList), longest + "\\lotwise2.ini");
   EXPECT_EQ(std::string(paths.oldSearchList), longest + "\\lotwise.ini");
   // The health file's longer name does not fit beside that folder; the four paths still do.
-  EXPECT_STREQ(paths.searchHealth, "");
-  EXPECT_STREQ(paths.alertHistory, "");
-  EXPECT_STREQ(paths.blockedList, "");
+  for (const char* path : {paths.searchHealth, paths.alertHistory, paths.blockedList}) EXPECT_STREQ(path, "");
   ASSERT_TRUE(DerivePaths("C:\\Lotwise", paths));
   EXPECT_STREQ(paths.searchHealth, "C:\\Lotwise\\searchhealth.txt");
   EXPECT_STREQ(paths.alertHistory, "C:\\Lotwise\\alerthistory.txt");
@@ -167,12 +166,10 @@ TEST(SearchInput, WhatMayBeStored) {
 }
 
 TEST(SearchInput, AFieldBeyondTheFormatIsNamed) {
-  EXPECT_STREQ(InputProblemMessage(InputProblem::DaysTooLarge),
-               "Days cannot be larger than 2147483647. The search was not saved.");
-  EXPECT_STREQ(InputProblemMessage(InputProblem::HoursTooLarge),
-               "Hours cannot be larger than 2147483647. The search was not saved.");
-  EXPECT_STREQ(InputProblemMessage(InputProblem::MinutesTooLarge),
-               "Minutes cannot be larger than 2147483647. The search was not saved.");
+  const std::string tail = " cannot be larger than 2147483647. The search was not saved.";
+  EXPECT_STREQ(InputProblemMessage(InputProblem::DaysTooLarge), ("Days" + tail).c_str());
+  EXPECT_STREQ(InputProblemMessage(InputProblem::HoursTooLarge), ("Hours" + tail).c_str());
+  EXPECT_STREQ(InputProblemMessage(InputProblem::MinutesTooLarge), ("Minutes" + tail).c_str());
 }
 
 TEST(WatchedAddress, OnlyHttpInAnyCase) {
@@ -261,60 +258,32 @@ TEST(HealthRows, WarnedSearchesFirstThenTheListInOrder) {
 // The file keeps only whether a search is warned, not for which state: the Health column
 // follows the current run, pass by pass, through the poller's own bookkeeping.
 TEST(HealthRows, TheHealthColumnFollowsTheCurrentRun) {
-  const SearchOutcome items = PageReadOutcome(2);
-  const SearchOutcome none = PageReadOutcome(0);
-  const SearchOutcome failed = FailedOutcome(FailureCause::Status, 500);
-  struct Pass {
-    SearchOutcome outcome;
-    const char* health;
-  };
-  struct Sequence {
-    const char* name;
-    std::vector<Pass> passes;
-  } sequences[] = {
-      {"stopped finding items, then failing",
-       {{items, ""},
-        {none, ""},
-        {none, ""},
-        {none, "Stopped finding items"},
-        {failed, "Needs checking"},
-        {failed, "Needs checking"},
-        {failed, "Keeps failing"},
-        {failed, "Keeps failing"},
-        {items, ""}}},
-      {"failing, then nothing found by a search that never found items",
-       {{failed, ""},
-        {failed, ""},
-        {failed, "Keeps failing"},
-        {none, "Needs checking"},
-        {none, "Needs checking"},
-        {none, "Needs checking"},
-        {none, "Needs checking"},
-        {items, ""}}},
-      {"failing, then nothing found by a search that found items before",
-       {{items, ""},
-        {failed, ""},
-        {failed, ""},
-        {failed, "Keeps failing"},
-        {none, "Needs checking"},
-        {none, "Needs checking"},
-        {none, "Stopped finding items"},
-        {failed, "Needs checking"}}},
+  // Each pass finds items (I), no items (0) or fails (F). The column is then blank (-), or the
+  // search stopped finding items (S), needs checking (N) or keeps failing (K).
+  const std::map<char, SearchOutcome> outcomes = {
+      {'I', PageReadOutcome(2)}, {'0', PageReadOutcome(0)}, {'F', FailedOutcome(FailureCause::Status, 500)}};
+  const std::map<std::string, char> columns = {
+      {"", '-'}, {"Stopped finding items", 'S'}, {"Needs checking", 'N'}, {"Keeps failing", 'K'}};
+  const struct { const char* passes; const char* column; } sequences[] = {
+      {"I000FFFFI", "---SNNKK-"},  // stopped finding items, then failing
+      {"FFF0000I", "--KNNNN-"},    // failing, then nothing found by a search that never found items
+      {"IFFF000F", "---KNNSN"},    // failing, then nothing found by a search that found items before
   };
   const SearchKey key{"compass", "http://h/c"};
-  for (const Sequence& sequence : sequences) {
-    SCOPED_TRACE(sequence.name);
+  for (const auto& sequence : sequences) {
     std::vector<SearchHealth> records;
-    int second = 0;
-    for (const Pass& pass : sequence.passes) {
-      const std::string time = "12/06/26 10:00:0" + std::to_string(second++);
-      records = UpdateSearchHealth(records, {{key, pass.outcome}}, time).records;
+    std::string column, lines;
+    for (int pass = 0; sequence.passes[pass] != '\0'; ++pass) {
+      const std::string time = "12/06/26 10:00:0" + std::to_string(pass);
+      records = UpdateSearchHealth(records, {{key, outcomes.at(sequence.passes[pass])}}, time).records;
       const std::vector<HealthRow> rows = FormatHealthRows({key}, records);
       ASSERT_EQ(rows.size(), 1u);
       const std::string& text = rows[0].text;
       const std::size_t start = text.find('\t') + 1;
-      EXPECT_EQ(text.substr(start, text.find('\t', start) - start), pass.health)
-          << FormatHealthLine(records[0]);
+      const auto found = columns.find(text.substr(start, text.find('\t', start) - start));
+      column += found == columns.end() ? '?' : found->second;
+      lines += FormatHealthLine(records.at(0)) + "\n";
     }
+    EXPECT_EQ(column, sequence.column) << sequence.passes << "\n" << lines;
   }
 }
