@@ -16,6 +16,7 @@
 #include "common/file_rewrite.h"
 #include "common/fuzz/fuzz_support.h"
 #include "common/unique_file.h"
+#include "tests/support/test_text.h"
 
 namespace {
 
@@ -24,27 +25,13 @@ const ScratchFolder& Scratch() {
   return folder;
 }
 
-// The plain reading: split at each LF, drop one CR before it, leave out a rest without an LF.
-std::vector<std::string> WholeLines(const std::string& bytes) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (char c : bytes) {
-    if (c != '\n') {
-      line += c;
-      continue;
-    }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    line.clear();
-  }
-  return lines;
-}
-
 void CheckAnyFile(const std::string& bytes) {
   const std::vector<AlertHistoryEntry> entries = ReadAlertHistory(bytes);
 
   std::vector<std::string> expected;
-  for (const std::string& line : WholeLines(bytes)) {
+  // The plain reading: the lines that end with an LF, without one CR before it.
+  for (std::string line : CompleteLines(bytes, "\n")) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     AlertHistoryEntry entry;
     if (ParseAlertHistoryLine(line, &entry)) expected.push_back(line + "\r\n");
   }
