@@ -133,7 +133,9 @@ TEST_F(UpdateCheckTest, VersionHtmlThatCannotBeCreatedIsReported) {
   ASSERT_EQ(shown.boxes.size(), 1u) << shown.Describe();
   EXPECT_EQ(shown.boxes[0].caption, "Error");
   EXPECT_EQ(shown.boxes[0].text, "Error: The file version.html was not created\n");
-  EXPECT_EQ(windows_, std::set<std::string>{"Error"});
+  // The box may be answered before a look at the poller's windows sees it: no other window.
+  windows_.erase("Error");
+  EXPECT_TRUE(windows_.empty()) << "the poller showed a window: " << *windows_.begin();
   site_.TakeRequests();
 }
 
